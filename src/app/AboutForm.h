@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QLabel>
+
+#include "app/shared/Form.h"
+
+class QPushButton;
+
+namespace vexlin {
+
+// A label that looks and acts like a web link: underlined, blue, a hand cursor, opened on click.
+class LinkLabel : public QLabel {
+    Q_OBJECT
+public:
+    LinkLabel(const QString& text, QString url, QWidget* parent);
+    const QString& url() const { return url_; }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QString url_;
+};
+
+// "О программе...".
+class TAboutForm : public Form {
+    Q_OBJECT
+public:
+    explicit TAboutForm(QWidget* parent = nullptr);
+
+    QLabel* Image1 = nullptr;
+    QLabel* Label1 = nullptr; // the maker's line
+    QLabel* Label2 = nullptr; // "Vexlin"
+    QLabel* Label3 = nullptr; // "v.0.7.1"
+    LinkLabel* Label4 = nullptr;
+    LinkLabel* Label5 = nullptr;
+    QPushButton* Button1 = nullptr; // "Ok"
+};
+
+} // namespace vexlin

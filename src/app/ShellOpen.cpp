@@ -1,0 +1,31 @@
+#include "app/ShellOpen.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QUrl>
+
+#include "app/shared/Dialogs.h"
+#include "platform/DataFiles.h"
+
+namespace vexlin {
+
+bool openWithDesktop(QWidget* parent, const QString& url) {
+    if (QDesktopServices::openUrl(QUrl(url))) {
+        return true;
+    }
+    dialogs().message(parent, "Vexlin", QString("Не удалось открыть %1: в системе нет программы для этого.").arg(url),
+                      Dialogs::Icon::Warning);
+    return false;
+}
+
+bool openManual(QWidget* parent) {
+    const auto path = QString::fromStdString(platform::dataPath("data/Manual/HELP.html").string());
+    if (!QFileInfo(path).isFile()) {
+        dialogs().message(parent, "Vexlin", QString("Файл справки не найден: %1").arg(path),
+                          Dialogs::Icon::Warning);
+        return false;
+    }
+    return openWithDesktop(parent, QUrl::fromLocalFile(path).toString());
+}
+
+} // namespace vexlin

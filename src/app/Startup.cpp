@@ -1,0 +1,90 @@
+#include "app/Startup.h"
+
+#include <memory>
+
+#include "app/AboutForm.h"
+#include "app/Application.h"
+#include "app/Forms.h"
+#include "app/LogoForm.h"
+#include "app/MainForm.h"
+#include "app/OptionsForm.h"
+#include "app/shared/Dialogs.h"
+#include "gfx/PerformanceForm.h"
+#include "platform/Factory.h"
+#include "report/TestForm.h"
+#include "tests/audio/SoundForm.h"
+#include "tests/keyboard/FormKlava.h"
+#include "tests/screen/MonitorForm.h"
+
+namespace vexlin {
+
+bool refuseSecondInstance(platform::InstanceGuard& guard) {
+    if (guard.acquire() != platform::InstanceGuard::State::AlreadyRunning) {
+        return false;
+    }
+    // The running copy is neither activated nor signalled.
+    dialogs().message(nullptr, "Vuduredazidazur-Edoduvivodore zirezi",
+                      "Приложение уже запущено (возможно оно свернуто на панели задач): Нажмите кнопку ОК для "
+                      "продолжения работы",
+                      Dialogs::Icon::None);
+    return true;
+}
+
+void createWindows(AppServices& services) {
+    MainForm = new TMainForm(services);
+    services.clock = MainForm;
+    OptionsForm = new TOptionsForm(*MainForm, MainForm);
+    AboutForm = new TAboutForm(MainForm);
+    FormKlava = new TFormKlava(services, MainForm);
+    MonitorForm = new TMonitorForm(services, MainForm);
+    SoundForm = new TSoundForm(services, MainForm);
+    Form1 = new TForm1(services, MainForm);
+    TestForm = new TTestForm(services, MainForm);
+}
+
+void destroyWindows() {
+    delete MainForm;
+    MainForm = nullptr;
+    OptionsForm = nullptr;
+    AboutForm = nullptr;
+    FormKlava = nullptr;
+    MonitorForm = nullptr;
+    SoundForm = nullptr;
+    Form1 = nullptr;
+    TestForm = nullptr;
+}
+
+int runVexlin(int& argc, char** argv) {
+    VexlinApplication app(argc, argv);
+    QApplication::setApplicationName("Vexlin");
+
+    const auto guard = platform::makeInstanceGuard();
+    if (refuseSecondInstance(*guard)) {
+        return 0;
+    }
+
+    AppServices services = AppServices::forThisSystem();
+    {
+        auto splash = std::make_unique<TLogoForm>(*services.power);
+        splash->show();
+        splash->repaint();
+        QApplication::processEvents();
+
+        services.priority->lowerCurrentThreadToIdle();
+
+        // The splash goes whatever happens here: unique_ptr frees it also when a window throws.
+        try {
+            createWindows(services);
+        } catch (...) {
+            destroyWindows();
+            throw;
+        }
+    }
+
+    MainForm->show();
+    const int loop = QApplication::exec();
+    destroyWindows();
+    return loop == 0 ? 0 : loop;
+}
+
+} // namespace vexlin

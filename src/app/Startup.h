@@ -1,0 +1,19 @@
+#pragma once
+
+#include "app/shared/AppServices.h"
+#include "platform/InstanceGuard.h"
+
+namespace vexlin {
+
+// When another copy runs: tells the user and answers true (the start ends with exit code 0).
+bool refuseSecondInstance(platform::InstanceGuard& guard);
+
+// Creates the windows once, main window first, and sets their global references.
+void createWindows(AppServices& services);
+// Destroys them again (the main window owns the others) and clears the references.
+void destroyWindows();
+
+// The whole program: guard, splash, idle priority, windows, message loop.  Returns the exit code.
+int runVexlin(int& argc, char** argv);
+
+} // namespace vexlin

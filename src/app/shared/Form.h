@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDialog>
+
+namespace vexlin {
+
+// A window of the program in the shape its handlers are named after: FormShow when shown, FormActivate each
+// time it becomes the active window, FormClose when it closes (close box, Escape or a handler's close()).
+// Windows are created once and hidden on close, never destroyed before the program ends.
+class Form : public QDialog {
+    Q_OBJECT
+public:
+    explicit Form(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+
+    virtual void FormShow() {}
+    virtual void FormActivate() {}
+    virtual void FormClose() {}
+
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
+
+    // Gives the window this outer size (frame included) once the window manager has framed it.
+    void setOuterSize(QSize outer);
+
+private:
+    QSize outerSize_;
+    bool closing_ = false;
+};
+
+} // namespace vexlin

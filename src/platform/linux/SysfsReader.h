@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace vexlin::platform::linux_impl {
+
+// Small readers for one-value files of sysfs and procfs.  A file that is missing, unreadable or holds
+// something else than expected gives nothing rather than a guess.
+std::optional<std::string> readFirstLine(const std::filesystem::path& file);
+std::optional<std::int64_t> readInteger(const std::filesystem::path& file);
+
+// The path below a fixture root: rootedPath("/tmp/x", "/sys/class") is /tmp/x/sys/class.
+std::filesystem::path rootedPath(const std::filesystem::path& root, std::string_view absolute);
+
+} // namespace vexlin::platform::linux_impl
