@@ -1,0 +1,39 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include "platform/DataFiles.h"
+
+namespace fs = std::filesystem;
+using vexlin::platform::normaliseDataPath;
+using vexlin::platform::resolveDataPath;
+
+namespace {
+
+TEST(DataFiles, BackSlashesBecomeSlashes) {
+    EXPECT_EQ(normaliseDataPath("data\\model\\sarge\\head.md3"), "data/model/sarge/head.md3");
+    EXPECT_EQ(normaliseDataPath("data/klava.bmp"), "data/klava.bmp");
+}
+
+TEST(DataFiles, FirstRootThatHoldsTheFileWinsElseTheFirstRootIsNamed) {
+    char pattern[] = "/tmp/vexlin-data-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const fs::path base = pattern;
+    const fs::path current = base / "cwd";
+    const fs::path beside = base / "exe";
+    fs::create_directories(current / "data");
+    fs::create_directories(beside / "data" / "model");
+    std::ofstream(beside / "data" / "model" / "a.md3") << "x";
+    std::ofstream(current / "data" / "klava.bmp") << "x";
+    std::ofstream(beside / "data" / "klava.bmp") << "x";
+
+    const std::vector<fs::path> roots{current, beside};
+    EXPECT_EQ(resolveDataPath("data\\model\\a.md3", roots), beside / "data/model/a.md3");
+    EXPECT_EQ(resolveDataPath("data/klava.bmp", roots), current / "data/klava.bmp");
+    EXPECT_EQ(resolveDataPath("data/none.mp3", roots), current / "data/none.mp3");
+    fs::remove_all(base);
+}
+
+} // namespace

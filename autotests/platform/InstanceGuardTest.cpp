@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/linux/LinuxInstanceGuard.h"
+
+using vexlin::platform::InstanceGuard;
+using vexlin::platform::linux_impl::LinuxInstanceGuard;
+
+namespace {
+
+class InstanceGuardTest : public testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/vexlin-guard-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override {
+        if (holder_ > 0) {
+            ::kill(holder_, SIGKILL);
+            ::waitpid(holder_, nullptr, 0);
+        }
+        std::filesystem::remove_all(dir_);
+    }
+
+    // Another process that takes the guard and keeps it until it is killed.
+    void startHolder() {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        holder_ = ::fork();
+        ASSERT_GE(holder_, 0);
+        if (holder_ == 0) {
+            LinuxInstanceGuard guard(dir_, "one_example");
+            const char state = guard.acquire() == InstanceGuard::State::Acquired ? 'A' : 'X';
+            [[maybe_unused]] auto written = ::write(ready[1], &state, 1);
+            for (;;) {
+                ::pause();
+            }
+        }
+        ::close(ready[1]);
+        char state = 0;
+        ASSERT_EQ(::read(ready[0], &state, 1), 1);
+        ::close(ready[0]);
+        ASSERT_EQ(state, 'A');
+    }
+
+    std::filesystem::path dir_;
+    pid_t holder_ = -1;
+};
+
+TEST_F(InstanceGuardTest, SecondStartSeesTheFirstAndAStartAfterAKillProceeds) {
+    startHolder();
+    LinuxInstanceGuard second(dir_, "one_example");
+    EXPECT_EQ(second.acquire(), InstanceGuard::State::AlreadyRunning);
+
+    // A crashed first copy leaves its file behind, but not its lock.
+    ::kill(holder_, SIGKILL);
+    ::waitpid(holder_, nullptr, 0);
+    holder_ = -1;
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "one_example"));
+    LinuxInstanceGuard third(dir_, "one_example");
+    EXPECT_EQ(third.acquire(), InstanceGuard::State::Acquired);
+}
+
+TEST_F(InstanceGuardTest, GuardIsReleasedWhenItsOwnerGoesAway) {
+    {
+        LinuxInstanceGuard first(dir_, "one_example");
+        ASSERT_EQ(first.acquire(), InstanceGuard::State::Acquired);
+    }
+    LinuxInstanceGuard next(dir_, "one_example");
+    EXPECT_EQ(next.acquire(), InstanceGuard::State::Acquired);
+}
+
+TEST_F(InstanceGuardTest, UnwritablePlaceDoesNotBlockTheStart) {
+    LinuxInstanceGuard guard(dir_ / "no" / "such" / "dir", "one_example");
+    EXPECT_EQ(guard.acquire(), InstanceGuard::State::Unavailable);
+}
+
+} // namespace
