@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QMoveEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -65,7 +66,7 @@ TMainForm::TMainForm(AppServices& services, QWidget* parent) : QMainWindow(paren
     PageControl1 = new QTabWidget;
     PageControl1->setObjectName("PageControl1");
     PageControl1->setTabPosition(QTabWidget::South);
-    PageControl1->setMinimumSize(631, 474);
+    PageControl1->setMinimumWidth(631);
     TabSheet1 = new SystemPage(services_);
     TabSheet2 = new BatteryPage(services_);
     PageControl1->addTab(TabSheet1, "Система");
@@ -125,7 +126,8 @@ void TMainForm::buildButtonColumn() {
 
     Panel1 = new QWidget(column);
     Panel1->setObjectName("Panel1");
-    Panel1->setMinimumSize(kColumnWidth, 434);
+    // The buttons end above y = 310; the rest of the column is free space that gives way to the pages.
+    Panel1->setMinimumSize(kColumnWidth, 310);
     Button1 = addTestButton(Panel1, "Button1", "Экран", 8, "Время теста: 1 мин.");
     Button2 = addTestButton(Panel1, "Button2", "Производительность", 72, "Время теста: 3 мин.");
     Button3 = addTestButton(Panel1, "Button3", "Батарея", 136, "Время теста: 100 мин.");
@@ -308,16 +310,33 @@ void TMainForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shownOnce_) {
         shownOnce_ = true;
-        // The window manager frames the window only now; give the frame its designed outer size.
-        QTimer::singleShot(0, this, [this] {
-            const QSize frame = frameGeometry().size() - geometry().size();
-            resize(kOuterSize - frame);
-            if (const auto* screen = this->screen()) {
-                move(screen->availableGeometry().center() - QPoint(kOuterSize.width() / 2, kOuterSize.height() / 2));
-            }
-        });
+        settleOuterSize();
     }
     FormShow();
+}
+
+void TMainForm::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    settleOuterSize();
+}
+
+// The window manager frames the window some time after it is shown; once the frame is known the window gets
+// its designed outer size and is centred on the desktop.
+void TMainForm::settleOuterSize() {
+    if (outerSizeSettled_ || !isVisible()) {
+        return;
+    }
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (frame.width() <= 0 && frame.height() <= 0) {
+        return; // not framed yet (or no window manager): a later move tells
+    }
+    outerSizeSettled_ = true;
+    resize(kOuterSize - frame);
+    if (const auto* screen = this->screen()) {
+        const QRect desktop = screen->availableGeometry();
+        move(desktop.x() + (desktop.width() - kOuterSize.width()) / 2,
+             desktop.y() + (desktop.height() - kOuterSize.height()) / 2);
+    }
 }
 
 void TMainForm::changeEvent(QEvent* event) {

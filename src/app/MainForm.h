@@ -74,15 +74,18 @@ protected:
     void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void buildButtonColumn();
     void buildMenus();
     QPushButton* addTestButton(QWidget* panel, const char* name, const char* caption, int y, const char* below);
     void openModal(QDialog* window);
+    void settleOuterSize();
 
     AppServices& services_;
     bool shownOnce_ = false;
+    bool outerSizeSettled_ = false;
 };
 
 } // namespace vexlin

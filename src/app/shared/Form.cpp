@@ -3,7 +3,7 @@
 #include <QEvent>
 #include <QScopedValueRollback>
 #include <QShowEvent>
-#include <QTimer>
+#include <QMoveEvent>
 
 namespace vexlin {
 
@@ -25,9 +25,7 @@ void Form::showEvent(QShowEvent* event) {
     if (event->spontaneous()) {
         return;
     }
-    if (outerSize_.isValid()) {
-        QTimer::singleShot(0, this, [this] { setOuterSize(outerSize_); });
-    }
+    settleOuterSize();
     FormShow();
 }
 
@@ -39,10 +37,31 @@ bool Form::event(QEvent* event) {
     return handled;
 }
 
+void Form::moveEvent(QMoveEvent* event) {
+    QDialog::moveEvent(event);
+    settleOuterSize();
+}
+
 void Form::setOuterSize(QSize outer) {
     outerSize_ = outer;
+    outerSizeSettled_ = false;
+    resize(outer);
+    settleOuterSize();
+}
+
+// The window manager frames a window some time after it is shown; the first move after that tells the frame.
+void Form::settleOuterSize() {
+    if (outerSizeSettled_ || !outerSize_.isValid() || !isVisible()) {
+        return;
+    }
     const QSize frame = frameGeometry().size() - geometry().size();
-    resize(outer - frame);
+    if (frame.width() <= 0 && frame.height() <= 0) {
+        return;
+    }
+    outerSizeSettled_ = true;
+    const QPoint centre = geometry().center();
+    resize(outerSize_ - frame);
+    move(centre - QPoint(width() / 2, height() / 2));
 }
 
 } // namespace vexlin

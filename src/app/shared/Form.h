@@ -21,12 +21,16 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     bool event(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
     // Gives the window this outer size (frame included) once the window manager has framed it.
     void setOuterSize(QSize outer);
 
 private:
+    void settleOuterSize();
+
     QSize outerSize_;
+    bool outerSizeSettled_ = false;
     bool closing_ = false;
 };
 
