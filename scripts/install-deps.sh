@@ -17,6 +17,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # headless desktop for window, OpenGL and audio tests
   xvfb x11-utils xdotool openbox pulseaudio pulseaudio-utils dbus-x11
+  # the screenshot that scripts/run.sh takes on a machine without a display
+  imagemagick
   # fonts with the metrics of Arial, Times New Roman and Courier New; Cyrillic glyphs
   fonts-liberation fonts-dejavu-core fontconfig
 )
