@@ -1,12 +1,20 @@
 #include "app/Application.h"
 
+#include <QFont>
 #include <exception>
 
 #include "app/shared/Dialogs.h"
 
 namespace vexlin {
 
-VexlinApplication::VexlinApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+VexlinApplication::VexlinApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // The windows are laid out for MS Sans Serif at 11 pixels.  Liberation Sans has Arial's metrics, which
+    // are close to it; the font fontconfig would pick otherwise is wider and cuts captions off.
+    QFont::insertSubstitution("MS Sans Serif", "Liberation Sans");
+    QFont font("MS Sans Serif");
+    font.setPixelSize(11);
+    setFont(font);
+}
 
 bool VexlinApplication::notify(QObject* receiver, QEvent* event) {
     try {
