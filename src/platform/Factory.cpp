@@ -1,9 +1,14 @@
 #include "platform/Factory.h"
 
 #if defined(__linux__)
+#include "platform/linux/LinuxDiskPartitions.h"
+#include "platform/linux/LinuxDisplayInfo.h"
 #include "platform/linux/LinuxInstanceGuard.h"
+#include "platform/linux/LinuxKeyboardInfo.h"
 #include "platform/linux/LinuxPowerSource.h"
+#include "platform/linux/LinuxProcessor.h"
 #include "platform/linux/LinuxProgramLauncher.h"
+#include "platform/linux/LinuxSystemFacts.h"
 #include "platform/linux/LinuxThreadPriority.h"
 namespace impl = vexlin::platform::linux_impl;
 #else
@@ -18,10 +23,22 @@ std::unique_ptr<InstanceGuard> makeInstanceGuard() {
     return std::make_unique<impl::LinuxInstanceGuard>(impl::LinuxInstanceGuard::defaultDirectory(), "one_example");
 }
 
+std::unique_ptr<KeyboardInfo> makeKeyboardInfo() { return std::make_unique<impl::LinuxKeyboardInfo>("/"); }
+
 std::unique_ptr<ThreadPriority> makeThreadPriority() { return std::make_unique<impl::LinuxThreadPriority>(); }
 
 std::unique_ptr<ProgramLauncher> makeProgramLauncher() {
     return std::make_unique<impl::LinuxProgramLauncher>(impl::LinuxProgramLauncher::pathFromEnvironment());
 }
+
+std::unique_ptr<SystemFacts> makeSystemFacts() { return std::make_unique<impl::LinuxSystemFacts>("/"); }
+
+std::unique_ptr<DiskPartitions> makeDiskPartitions() { return std::make_unique<impl::LinuxDiskPartitions>("/"); }
+
+std::unique_ptr<DisplayInfo> makeDisplayInfo() {
+    return std::make_unique<impl::LinuxDisplayInfo>("/", impl::LinuxDisplayInfo::Options{});
+}
+
+std::unique_ptr<Processor> makeProcessor() { return std::make_unique<impl::LinuxProcessor>(); }
 
 } // namespace vexlin::platform

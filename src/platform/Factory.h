@@ -2,9 +2,14 @@
 
 #include <memory>
 
+#include "platform/DiskPartitions.h"
+#include "platform/DisplayInfo.h"
 #include "platform/InstanceGuard.h"
+#include "platform/KeyboardInfo.h"
 #include "platform/PowerSource.h"
+#include "platform/Processor.h"
 #include "platform/ProgramLauncher.h"
+#include "platform/SystemFacts.h"
 #include "platform/ThreadPriority.h"
 
 namespace vexlin::platform {
@@ -14,5 +19,10 @@ std::unique_ptr<PowerSource> makePowerSource();
 std::unique_ptr<InstanceGuard> makeInstanceGuard();
 std::unique_ptr<ThreadPriority> makeThreadPriority();
 std::unique_ptr<ProgramLauncher> makeProgramLauncher();
+std::unique_ptr<KeyboardInfo> makeKeyboardInfo();
+std::unique_ptr<SystemFacts> makeSystemFacts();
+std::unique_ptr<DiskPartitions> makeDiskPartitions();
+std::unique_ptr<DisplayInfo> makeDisplayInfo();
+std::unique_ptr<Processor> makeProcessor();
 
 } // namespace vexlin::platform
