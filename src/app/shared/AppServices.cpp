@@ -9,6 +9,11 @@ AppServices AppServices::forThisSystem() {
     services.power = platform::makePowerSource();
     services.launcher = platform::makeProgramLauncher();
     services.priority = platform::makeThreadPriority();
+    services.keyboard = platform::makeKeyboardInfo();
+    services.system = platform::makeSystemFacts();
+    services.partitions = platform::makeDiskPartitions();
+    services.display = platform::makeDisplayInfo();
+    services.processor = platform::makeProcessor();
     return services;
 }
 

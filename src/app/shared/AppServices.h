@@ -2,9 +2,14 @@
 
 #include <memory>
 
+#include "platform/DiskPartitions.h"
+#include "platform/DisplayInfo.h"
 #include "platform/InstanceGuard.h"
+#include "platform/KeyboardInfo.h"
 #include "platform/PowerSource.h"
+#include "platform/Processor.h"
 #include "platform/ProgramLauncher.h"
+#include "platform/SystemFacts.h"
 #include "platform/ThreadPriority.h"
 
 namespace vexlin {
@@ -17,6 +22,13 @@ struct AppServices {
     std::unique_ptr<platform::PowerSource> power;
     std::unique_ptr<platform::ProgramLauncher> launcher;
     std::unique_ptr<platform::ThreadPriority> priority;
+    // Keyboard test: the keyboard type of the caption.
+    std::unique_ptr<platform::KeyboardInfo> keyboard;
+    // System page: inventory, partitions, adapters and modes, CPUID and the time-stamp counter.
+    std::unique_ptr<platform::SystemFacts> system;
+    std::unique_ptr<platform::DiskPartitions> partitions;
+    std::unique_ptr<platform::DisplayInfo> display;
+    std::unique_ptr<platform::Processor> processor;
 
     // Set once the main window exists; the test windows resume the clock measurement through it.
     ClockTimerSwitch* clock = nullptr;
