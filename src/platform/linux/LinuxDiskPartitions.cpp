@@ -142,16 +142,21 @@ std::vector<Partition> LinuxDiskPartitions::fixedPartitions() const {
     const fs::path sysBlock = rootedPath(root_, "/sys/block");
     const BlockDevices devices(sysBlock);
 
-    // Per device: the mount of the filesystem's own root, else (btrfs subvolumes only) its first mount.
+    // Per device: the mount of the filesystem's own root; for btrfs, whose subvolumes all have other roots,
+    // the subvolume mounted nearest the top of the tree.
+    const auto better = [&](const MountEntry& a, const MountEntry& b) {
+        const bool aOwn = a.fsRoot == "/";
+        const bool bOwn = b.fsRoot == "/";
+        return aOwn != bOwn ? aOwn : a.mountPoint.size() < b.mountPoint.size();
+    };
     std::map<std::string, std::size_t> chosen;
     for (std::size_t i = 0; i < mounts.size(); ++i) {
         const auto* device = devices.find(mounts[i]);
         if (device == nullptr || !isFixedDisk(sysBlock, device->disk)) {
             continue;
         }
-        const bool ownRoot = mounts[i].fsRoot == "/";
         auto [it, inserted] = chosen.try_emplace(device->name, i);
-        if (!inserted && ownRoot && mounts[it->second].fsRoot != "/") {
+        if (!inserted && better(mounts[i], mounts[it->second])) {
             it->second = i;
         }
     }

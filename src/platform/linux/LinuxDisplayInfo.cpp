@@ -17,7 +17,13 @@ namespace {
 namespace fs = std::filesystem;
 
 // libpci reports a damaged or missing ID list through its warning hook; the name then falls back to numbers.
-void quietWarning(char*, ...) {}
+// Only pci_init sets the hooks, and the names need no access to the bus, so they are set here: a lookup of
+// an unknown ID calls the debug hook, which would otherwise be a null pointer.
+void quietMessage(char*, ...) {}
+// Called only when libpci runs out of memory, and it must not return.
+[[noreturn]] void fatalError(char*, ...) {
+    std::abort();
+}
 
 std::optional<unsigned> hexNumber(const fs::path& file) {
     const auto line = readFirstLine(file);
@@ -103,7 +109,9 @@ std::string LinuxDisplayInfo::pciName(unsigned vendor, unsigned device) const {
     }
     if (!pci_) {
         pci_.reset(pci_alloc());
-        pci_->warning = quietWarning;
+        pci_->warning = quietMessage;
+        pci_->debug = quietMessage;
+        pci_->error = fatalError;
         if (!options_.pciIds.empty()) {
             // libpci copies nothing: the string must live as long as the access, so hand it a copy to free.
             const std::string path = options_.pciIds.string();

@@ -25,23 +25,22 @@ std::string readWholeFile(const fs::path& file) {
     return text.str();
 }
 
-// A shell-style value: "quoted", 'quoted' or bare; inside double quotes a backslash escapes the next char.
+// A shell-style value: 'quoted' as it is; "quoted" or bare with a backslash escaping the next character.
 std::string unquote(std::string_view value) {
     if (value.size() >= 2 && value.front() == '\'' && value.back() == '\'') {
         return std::string(value.substr(1, value.size() - 2));
     }
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
         value = value.substr(1, value.size() - 2);
-        std::string out;
-        for (std::size_t i = 0; i < value.size(); ++i) {
-            if (value[i] == '\\' && i + 1 < value.size()) {
-                ++i;
-            }
-            out += value[i];
-        }
-        return out;
     }
-    return std::string(value);
+    std::string out;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '\\' && i + 1 < value.size()) {
+            ++i;
+        }
+        out += value[i];
+    }
+    return out;
 }
 
 std::optional<std::string> keyValue(const std::string& text, std::string_view key) {
