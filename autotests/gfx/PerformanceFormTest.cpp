@@ -92,6 +92,9 @@ private slots:
         const QImage shown = view->grabFramebuffer();
         const double lit = litShareAroundTheCentre(shown);
         QVERIFY2(lit > 0.05, qPrintable(QString("only %1 of the shown centre is lit").arg(lit)));
+        // Around the figure the window is opaque black, not the dialog's background showing through.
+        const QImage window = form_->grab().toImage();
+        QCOMPARE(window.pixelColor(5, window.height() / 2), QColor(Qt::black));
     }
 
     void publishesTheCountWithinTwoSeconds() {

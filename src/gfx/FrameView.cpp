@@ -40,6 +40,8 @@ void FrameView::paintGL() {
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, texture_);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    // The scene is cleared with alpha 0; on the screen it must stay opaque black, so alpha is not copied.
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
@@ -55,6 +57,7 @@ void FrameView::paintGL() {
     glVertex2f(-1, 1);
     glEnd();
     glBindTexture(GL_TEXTURE_2D, 0);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 }
 
 } // namespace vexlin
