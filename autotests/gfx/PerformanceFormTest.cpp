@@ -4,9 +4,12 @@
 #include "app/shared/Dialogs.h"
 #include "app/shared/Globals.h"
 
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QOpenGLWidget>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
@@ -155,6 +158,33 @@ private slots:
         form_->close();
         QCOMPARE(FullTestStep, 0);
         QVERIFY(clock_.running);
+    }
+
+    void brokenModelIsReportedAndNothingIsDrawn() {
+        form_.reset();
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(QDir(dir.path()).mkpath("data/model/sarge"));
+        QFile shipped(QString(VEXLIN_SOURCE_DIR) + "/data/model/sarge/lower.md3");
+        QVERIFY(shipped.open(QIODevice::ReadOnly));
+        QFile cut(dir.filePath("data/model/sarge/lower.md3"));
+        QVERIFY(cut.open(QIODevice::WriteOnly));
+        cut.write(shipped.read(shipped.size() / 2));
+        cut.close();
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        form_ = std::make_unique<TForm1>(services_);
+        QDir::setCurrent(previous);
+
+        QCOMPARE(recorder_->shown().size(), std::size_t{1});
+        const auto& shown = recorder_->shown().front();
+        QCOMPARE(shown.icon, Dialogs::Icon::Critical);
+        QVERIFY2(shown.text.contains("data/model/sarge/lower.md3"), qPrintable(shown.text));
+        QVERIFY(!form_->sceneRunning());
+        QVERIFY(form_->lastFrame().isNull());
+        FrameCount = 0;
+        form_->Timer1Timer();
+        QCOMPARE(form_->Label3->text(), QString("0"));
     }
 
 private:
