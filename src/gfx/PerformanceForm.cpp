@@ -157,9 +157,8 @@ bool TForm1::loadScene() {
 }
 
 QSize TForm1::outerSize() const {
-    // Until the window manager has framed the window, its outer size is the one it is made with.
-    const QSize framed = frameGeometry().size();
-    return framed == size() ? kOuterSize : framed;
+    // Before the window manager has framed the window this is its plain size.
+    return frameGeometry().size();
 }
 
 void TForm1::resizeFrameBuffer() {
