@@ -22,6 +22,8 @@
 #include "app/shared/Dialogs.h"
 #include "app/shared/Globals.h"
 #include "battery/BatteryPage.h"
+#include "battery/MonitorTexts.h"
+#include "battery/TrayIcon.h"
 #include "gfx/PerformanceForm.h"
 #include "report/TestForm.h"
 #include "sysinfo/SystemPage.h"
@@ -105,7 +107,12 @@ TMainForm::TMainForm(AppServices& services, QWidget* parent) : QMainWindow(paren
     FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+    if (trayEntry_) {
+        trayEntry_->remove();
+    }
+    TrayIconHandle = QIcon();
+}
 
 QPushButton* TMainForm::addTestButton(QWidget* panel, const char* name, const char* caption, int y,
                                       const char* below) {
@@ -219,6 +226,9 @@ void TMainForm::buildMenus() {
 }
 
 void TMainForm::FormCreate() {
+    TrayIconHandle = MakeTextIcon("!!!!");
+    trayEntry_ = std::make_unique<TrayEntry>();
+    trayEntry_->add(TrayIconHandle, "Vexlin");
     FullTestRunning = false;
     TabSheet1->FormCreate();
 }
@@ -272,7 +282,18 @@ void TMainForm::runTool(const QString& title, const char* windowsCommandLine) {
     dialogs().message(this, "Vexlin", text, Dialogs::Icon::Warning);
 }
 
-void TMainForm::Timer1Timer() { TabSheet2->Timer1Timer(); }
+void TMainForm::Timer1Timer() {
+    PowerStatus = services_.power->read();
+    const battery::MonitorTick tick = battery::monitorTick(PowerStatus, BatteryTicks);
+    TabSheet2->showTexts(tick);
+    // Assigning the new picture lets go of the one shown until now.
+    TrayIconHandle = MakeTextIcon(QString::fromStdString(tick.tray.picture));
+    trayEntry_->modify(TrayIconHandle, QString::fromStdString(tick.tray.tip));
+    TabSheet2->addChartPoint(tick);
+    ++BatteryTicks;
+}
+
+QIcon TMainForm::MakeTextIcon(const QString& text) const { return makeTextIcon(text, font()); }
 
 void TMainForm::Timer2Timer() { TabSheet1->Timer2Timer(); }
 

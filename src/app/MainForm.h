@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QIcon>
 #include <QMainWindow>
+#include <memory>
 
 #include "app/shared/AppServices.h"
 #include "app/shared/ClockTimerSwitch.h"
@@ -18,6 +20,10 @@ namespace vexlin {
 
 class BatteryPage;
 class SystemPage;
+class TrayEntry;
+
+// The picture of the tray entry last built by the battery monitor; one is held at a time.
+inline QIcon TrayIconHandle;
 
 // The hub: the column of test buttons, the pages "Система" and "Батарея", the menus and four timers.
 class TMainForm : public QMainWindow, public ClockTimerSwitch {
@@ -45,6 +51,9 @@ public:
     void OptionsClick();
     void AboutClick();
     void runTool(const QString& title, const char* windowsCommandLine);
+    // The tray picture of a short text in the window's font; a null icon on failure.
+    QIcon MakeTextIcon(const QString& text) const;
+    const TrayEntry& trayEntry() const { return *trayEntry_; }
 
     // ClockTimerSwitch
     bool measureOptionTicked() const override;
@@ -84,6 +93,7 @@ private:
     void settleOuterSize();
 
     AppServices& services_;
+    std::unique_ptr<TrayEntry> trayEntry_;
     bool shownOnce_ = false;
     bool outerSizeSettled_ = false;
 };

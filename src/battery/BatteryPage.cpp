@@ -1,20 +1,280 @@
 #include "battery/BatteryPage.h"
 
+#include "app/shared/Globals.h"
+
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineSeries>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <functional>
 
 namespace vexlin {
+namespace {
+
+constexpr int kStripHeight = 57;
+constexpr int kRightPanelWidth = 150;
+constexpr double kPercentAxisTop = 101;
+// Enough labels to read the time without them running into each other at the page's width.
+constexpr int kBottomLabelWidth = 70;
+// Until the chart has been laid out once.
+constexpr int kDefaultPlotWidth = 600;
+
+QLabel* sunkenText(QWidget* parent, const char* name, int x, int y, int width = 129) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setGeometry(x, y, width, 17);
+    return label;
+}
+
+} // namespace
+
+// Drag-to-zoom as in the chart's own rubber band; the right button goes back to the whole run.  No panning.
+class ChargeChartView : public QChartView {
+public:
+    ChargeChartView(QChart* chart, std::function<void()> onZoomReset)
+        : QChartView(chart), onZoomReset_(std::move(onZoomReset)) {
+        setRubberBand(QChartView::RectangleRubberBand);
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::RightButton) {
+            chart()->zoomReset();
+            onZoomReset_();
+            event->accept();
+            return;
+        }
+        QChartView::mouseReleaseEvent(event);
+    }
+
+private:
+    std::function<void()> onZoomReset_;
+};
 
 BatteryPage::BatteryPage(AppServices& services, QWidget* parent) : QWidget(parent), services_(services) {
     setObjectName("TabSheet2");
-    Button9 = new QPushButton("Считать", this);
-    Button9->setObjectName("Button9");
-    Button9->setGeometry(415, 24, 55, 26);
+    auto* strip = new QWidget;
+    strip->setObjectName("TopStrip");
+    strip->setFixedHeight(kStripHeight);
+    buildTopStrip(strip);
+    buildChart();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(strip);
+    layout->addWidget(Chart1, 1);
 }
 
-void BatteryPage::Timer1Timer() {}
+BatteryPage::~BatteryPage() = default;
 
-void BatteryPage::Timer3Timer() {}
+void BatteryPage::buildTopStrip(QWidget* strip) {
+    auto* left = new QWidget(strip);
+    left->setObjectName("TopStripLeft");
+    StaticText7 = sunkenText(left, "StaticText7", 8, 8);
+    StaticText8 = sunkenText(left, "StaticText8", 8, 32);
+    StaticText9 = sunkenText(left, "StaticText9", 144, 8);
+    StaticText10 = sunkenText(left, "StaticText10", 144, 32);
+    Label16 = new QLabel("Прогноз времени работы от батареи", left);
+    Label16->setObjectName("Label16");
+    Label16->move(280, 8);
+    Label16->adjustSize();
+    StaticText24 = sunkenText(left, "StaticText24", 280, 32);
+    Button9 = new QPushButton("Считать", left);
+    Button9->setObjectName("Button9");
+    Button9->setGeometry(415, 24, 55, 26);
 
-void BatteryPage::Button9Click() {}
+    Panel3 = new QWidget(strip);
+    Panel3->setObjectName("Panel3");
+    Panel3->setFixedWidth(kRightPanelWidth);
+    StaticText26 = sunkenText(Panel3, "StaticText26", 2, (kStripHeight - 17) / 2, 145);
+
+    auto* row = new QHBoxLayout(strip);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(left, 1);
+    row->addWidget(Panel3);
+}
+
+void BatteryPage::buildChart() {
+    auto* chart = new QChart;
+    chart->legend()->hide();
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->setBackgroundBrush(Qt::white);
+    chart->setPlotAreaBackgroundBrush(Qt::white);
+    chart->setPlotAreaBackgroundVisible(true);
+
+    Series1 = new QLineSeries;
+    Series1->setObjectName("Series1");
+    Series1->setName("Батарея");
+    Series1->setPen(QPen(Qt::red, 1));
+    Series1->setPointsVisible(false);
+    Series2 = new QLineSeries;
+    Series2->setObjectName("Series2");
+    Series2->setName("Эталонная батарея");
+    Series2->setPen(QPen(Qt::green, 1));
+    Series2->setPointsVisible(false);
+    chart->addSeries(Series1);
+    chart->addSeries(Series2);
+
+    LeftAxis = new QValueAxis;
+    LeftAxis->setObjectName("LeftAxis");
+    LeftAxis->setRange(0, kPercentAxisTop);
+    LeftAxis->setTickType(QValueAxis::TicksDynamic);
+    LeftAxis->setTickAnchor(0);
+    LeftAxis->setTickInterval(10);
+    LeftAxis->setLabelFormat("%.0f");
+    LeftAxis->setTitleText("Заряд батареи в %");
+
+    // Labels only where they are placed, each the label of the point at that tick; a handful of them are
+    // rebuilt when the range moves, which stays cheap however long the run.
+    BottomAxis = new QCategoryAxis;
+    BottomAxis->setObjectName("BottomAxis");
+    BottomAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    BottomAxis->setRange(0, 1);
+
+    chart->addAxis(LeftAxis, Qt::AlignLeft);
+    chart->addAxis(BottomAxis, Qt::AlignBottom);
+    for (auto* series : {Series1, Series2}) {
+        series->attachAxis(LeftAxis);
+        series->attachAxis(BottomAxis);
+    }
+
+    Chart1 = new ChargeChartView(chart, [this] {
+        fitBottomAxisToPoints();
+        redrawSeries();
+    });
+    Chart1->setObjectName("Chart1");
+    Chart1->setRenderHint(QPainter::Antialiasing, false);
+    // Zooming moves the axes; draw what the new range shows.
+    connect(BottomAxis, &QValueAxis::rangeChanged, this, [this] {
+        if (!adjustingAxes_) {
+            redrawSeries();
+        }
+    });
+}
+
+void BatteryPage::showTexts(const battery::MonitorTick& tick) {
+    StaticText7->setText(QString::fromStdString(tick.runTime));
+    StaticText8->setText(QString::fromStdString(tick.charge));
+    StaticText9->setText(QString::fromStdString(tick.flags));
+    if (tick.powerSource) {
+        StaticText10->setText(QString::fromStdString(*tick.powerSource));
+    }
+    StaticText26->setText(QString::fromStdString(tick.testRunning));
+}
+
+void BatteryPage::addChartPoint(const battery::MonitorTick& tick) {
+    history_.append({tick.chartX, tick.chartY});
+    // Most of the time the page "Система" is in front: keep the point and draw when the chart is seen.
+    if (!Chart1->isVisible()) {
+        chartStale_ = true;
+        return;
+    }
+    // While the user looks at a zoomed part the axes stay where they are; the new point joins when it is
+    // inside the view or when the zoom is undone.
+    if (!Chart1->chart()->isZoomed()) {
+        fitBottomAxisToPoints();
+    }
+    redrawSeries();
+}
+
+void BatteryPage::fitBottomAxisToPoints() {
+    if (history_.empty()) {
+        return;
+    }
+    const double first = history_.front().x;
+    // One point alone still needs a range to stand in.
+    const double last = std::max<double>(history_.back().x, first + 1);
+    adjustingAxes_ = true;
+    BottomAxis->setRange(first, last);
+    adjustingAxes_ = false;
+}
+
+void BatteryPage::redrawSeries() {
+    const double xMin = BottomAxis->min();
+    const double xMax = BottomAxis->max();
+    const qreal plotWidth = Chart1->chart()->plotArea().width();
+    const int columns = plotWidth >= 1 ? static_cast<int>(plotWidth) : kDefaultPlotWidth;
+    const auto drawn = history_.pointsToDraw(xMin, xMax, columns);
+    QList<QPointF> points;
+    points.reserve(static_cast<qsizetype>(drawn.size()));
+    for (const auto& point : drawn) {
+        points.append({point.x, point.y});
+    }
+    Series1->replace(points);
+    relabelBottomAxis(xMin, xMax);
+}
+
+void BatteryPage::relabelBottomAxis(double xMin, double xMax) {
+    const qreal plotWidth = Chart1->chart()->plotArea().width();
+    const int width = plotWidth >= 1 ? static_cast<int>(plotWidth) : kDefaultPlotWidth;
+    auto positions = battery::axisLabelPositions(xMin, xMax, std::max(2, width / kBottomLabelWidth));
+    if (positions == labelPositions_) {
+        return;
+    }
+    labelPositions_ = std::move(positions);
+    adjustingAxes_ = true;
+    for (const QString& label : BottomAxis->categoriesLabels()) {
+        BottomAxis->remove(label);
+    }
+    BottomAxis->setStartValue(xMin);
+    for (const auto position : labelPositions_) {
+        BottomAxis->append(QString::fromStdString(battery::elapsedText(position)), position);
+    }
+    BottomAxis->setRange(xMin, xMax);
+    adjustingAxes_ = false;
+}
+
+void BatteryPage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (chartStale_) {
+        chartStale_ = false;
+        if (!Chart1->chart()->isZoomed()) {
+            fitBottomAxisToPoints();
+        }
+        redrawSeries();
+    }
+}
+
+void BatteryPage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // The plot's width decides how many points are drawn and labels placed; it is known after the layout.
+    QTimer::singleShot(0, this, [this] {
+        labelPositions_.clear();
+        redrawSeries();
+    });
+}
+
+void BatteryPage::Button9Click() {
+    analysis_.start();
+    showAnalysis();
+}
+
+void BatteryPage::Timer3Timer() {
+    analysis_.tick(PowerStatus.BatteryLifePercent);
+    showAnalysis();
+}
+
+void BatteryPage::showAnalysis() {
+    StaticText24->setText(QString::fromStdString(analysis_.text()));
+    Button9->setEnabled(!analysis_.running());
+    if (Timer3 == nullptr) {
+        return;
+    }
+    if (analysis_.running() && !Timer3->isActive()) {
+        Timer3->start();
+    } else if (!analysis_.running()) {
+        Timer3->stop();
+    }
+}
 
 } // namespace vexlin

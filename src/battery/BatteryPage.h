@@ -1,30 +1,78 @@
 #pragma once
 
+#include "app/shared/AppServices.h"
+#include "battery/ChargeHistory.h"
+#include "battery/DischargeAnalysis.h"
+#include "battery/MonitorTexts.h"
+
 #include <QWidget>
 
-#include "app/shared/AppServices.h"
-
+class QLabel;
 class QPushButton;
 class QTimer;
+class QChart;
+class QChartView;
+class QLineSeries;
+class QValueAxis;
+class QCategoryAxis;
 
 namespace vexlin {
 
+class ChargeChartView;
+
 // The main window's page "Батарея": power-status texts, the charge chart and the run-time forecast.  The main
-// window's Timer1 and Timer3 drive it.
+// window's Timer1 (through showTexts/addChartPoint) and Timer3 drive it.
 class BatteryPage : public QWidget {
     Q_OBJECT
 public:
     BatteryPage(AppServices& services, QWidget* parent = nullptr);
+    ~BatteryPage() override;
 
-    void Timer1Timer(); // one battery-monitor tick
-    void Timer3Timer(); // one forecast tick
+    // The monitor tick's share of the page: the status texts, then the chart point.
+    void showTexts(const battery::MonitorTick& tick);
+    void addChartPoint(const battery::MonitorTick& tick);
+
+    void Timer3Timer(); // one forecast tick, reading the status the monitor polled last
     void Button9Click();
 
+    // Every stored chart point; Series1 holds only what is needed to draw them at the current size and zoom.
+    const battery::ChargeHistory& chargeHistory() const { return history_; }
+    const battery::DischargeAnalysis& analysis() const { return analysis_; }
+
+    QLabel* StaticText7 = nullptr;  // run time
+    QLabel* StaticText8 = nullptr;  // charge
+    QLabel* StaticText9 = nullptr;  // flags
+    QLabel* StaticText10 = nullptr; // power source
+    QLabel* Label16 = nullptr;
+    QLabel* StaticText24 = nullptr; // forecast progress and result
     QPushButton* Button9 = nullptr; // "Считать"
-    QTimer* Timer3 = nullptr;       // the main window's forecast timer, set by the main window
+    QWidget* Panel3 = nullptr;      // the right-hand panel of the top strip
+    QLabel* StaticText26 = nullptr; // elapsed time
+    QChartView* Chart1 = nullptr;
+    QLineSeries* Series1 = nullptr; // "Батарея"
+    QLineSeries* Series2 = nullptr; // "Эталонная батарея", never filled
+    QValueAxis* LeftAxis = nullptr;
+    QCategoryAxis* BottomAxis = nullptr;
+    QTimer* Timer3 = nullptr; // the main window's forecast timer, set by the main window
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void buildTopStrip(QWidget* strip);
+    void buildChart();
+    void fitBottomAxisToPoints();
+    void redrawSeries();
+    void relabelBottomAxis(double xMin, double xMax);
+    void showAnalysis();
+
     AppServices& services_;
+    battery::ChargeHistory history_;
+    battery::DischargeAnalysis analysis_;
+    std::vector<std::int32_t> labelPositions_;
+    bool adjustingAxes_ = false;
+    bool chartStale_ = false; // points arrived while the chart was hidden
 };
 
 } // namespace vexlin
