@@ -1,0 +1,428 @@
+#include "tests/keyboard/FormKlava.h"
+
+#include "app/shared/ClockTimerSwitch.h"
+#include "app/shared/Dialogs.h"
+#include "app/shared/Globals.h"
+#include "tests/keyboard/KeyPlaces.h"
+#include "tests/keyboard/PictureBox.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTestEventList>
+
+namespace vexlin {
+namespace {
+
+class FakeKeyboard final : public platform::KeyboardInfo {
+public:
+    int type = 4;
+    int keyboardType() const override { return type; }
+};
+
+class FakeClock final : public ClockTimerSwitch {
+public:
+    bool ticked = false;
+    bool running = false;
+    bool measureOptionTicked() const override { return ticked; }
+    bool clockTimerRunning() const override { return running; }
+    void setClockTimerRunning(bool on) override { running = on; }
+};
+
+// A key event as X11 delivers it: with the keycode of the physical key, whatever the layout made of it.
+class NativeKeyEvent final : public QTestEvent {
+public:
+    NativeKeyEvent(QEvent::Type type, int key, quint32 keycode, QString text, bool autoRepeat = false,
+                   Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+        : type_(type), key_(key), keycode_(keycode), text_(std::move(text)), autoRepeat_(autoRepeat),
+          modifiers_(modifiers) {}
+    void simulate(QWidget* widget) override {
+        QKeyEvent event(type_, key_, modifiers_, keycode_, 0, 0, text_, autoRepeat_);
+        QApplication::sendEvent(widget, &event);
+    }
+    QTestEvent* clone() const override { return new NativeKeyEvent(*this); }
+
+private:
+    QEvent::Type type_;
+    int key_;
+    quint32 keycode_;
+    QString text_;
+    bool autoRepeat_;
+    Qt::KeyboardModifiers modifiers_;
+};
+
+void press(QTestEventList& list, int key, quint32 keycode, const QString& text, bool repeat = false) {
+    list.append(new NativeKeyEvent(QEvent::KeyPress, key, keycode, text, repeat));
+}
+void release(QTestEventList& list, int key, quint32 keycode, const QString& text, bool repeat = false) {
+    list.append(new NativeKeyEvent(QEvent::KeyRelease, key, keycode, text, repeat));
+}
+
+QImage region(const QImage& image, SpritePlace place, QSize size) {
+    return image.copy(QRect({place.x, place.y}, size));
+}
+
+// True when every opaque pixel of the sprite is on the picture at the place.
+bool spriteShownAt(const QImage& picture, const QImage& sprite, SpritePlace place) {
+    for (int y = 0; y < sprite.height(); ++y) {
+        for (int x = 0; x < sprite.width(); ++x) {
+            const QRgb s = sprite.pixel(x, y);
+            if (qAlpha(s) != 0 &&
+                (picture.pixel(place.x + x, place.y + y) | 0xFF000000u) != (s | 0xFF000000u)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+struct ExpectedKey {
+    int virtualKey = 0;
+    bool extended = false;
+};
+
+} // namespace
+
+class FormKlavaTest : public QObject {
+    Q_OBJECT
+
+private:
+    AppServices services_;
+    FakeKeyboard* keyboard_ = nullptr;
+    FakeClock clock_;
+    std::unique_ptr<TFormKlava> form_;
+    std::unique_ptr<ScopedRecordingDialogs> recorded_ = std::make_unique<ScopedRecordingDialogs>();
+
+    void activate() {
+        form_->FormActivate();
+        QVERIFY(!form_->KeyboardPicture.isNull());
+    }
+
+    void checkKey(ExpectedKey key, bool down) {
+        const auto placed = keyPlaces(key.virtualKey, key.extended);
+        const bool small = placed.size == SpriteSize::Small;
+        const QImage& sprite = small ? (down ? form_->SmallKeyDownSprite : form_->SmallKeyUpSprite)
+                                     : (down ? form_->KeyDownSprite : form_->KeyUpSprite);
+        QVERIFY(!placed.places.empty());
+        for (const auto& place : placed.places) {
+            QVERIFY2(spriteShownAt(form_->Image1->picture(), sprite, place),
+                     qPrintable(QString("sprite at %1,%2").arg(place.x).arg(place.y)));
+            const bool changed = region(form_->Image1->picture(), place, sprite.size()) !=
+                                 region(form_->KeyboardPicture, place, sprite.size());
+            QCOMPARE(changed, down);
+        }
+    }
+
+private slots:
+    void init() {
+        recorded_->recorder.shown.clear();
+        auto keyboard = std::make_unique<FakeKeyboard>();
+        keyboard_ = keyboard.get();
+        services_.keyboard = std::move(keyboard);
+        services_.clock = &clock_;
+        FullTestRunning = false;
+        FullTestStep = 0;
+        form_ = std::make_unique<TFormKlava>(services_);
+        form_->show();
+        // The window manager's activation runs the activation handler once; nothing activates it again.
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        QVERIFY(recorded_->shown().empty());
+        activate();
+    }
+
+    void cleanup() {
+        form_->close();
+        form_.reset();
+    }
+
+    void keySequences_data() {
+        QTest::addColumn<QTestEventList>("pressed");
+        QTest::addColumn<QTestEventList>("released");
+        QTest::addColumn<QString>("log");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<int>("virtualKey");
+        QTest::addColumn<bool>("extended");
+
+        QTestEventList p, r;
+        press(p, Qt::Key_A, 38, "a");
+        release(r, Qt::Key_A, 38, "a");
+        QTest::newRow("LatinA") << p << r << "a "
+                                << "65" << 65 << false;
+
+        p.clear(), r.clear();
+        press(p, 0x6c6 /* Cyrillic ef */, 38, "ф");
+        release(r, 0x6c6, 38, "ф");
+        QTest::newRow("RussianLayoutLightsA") << p << r << "ф "
+                                              << "65" << 65 << false;
+
+        p.clear(), r.clear();
+        press(p, Qt::Key_Control, 105, "");
+        release(r, Qt::Key_Control, 105, "");
+        QTest::newRow("RightCtrl") << p << r << " "
+                                   << "17" << 17 << true;
+
+        p.clear(), r.clear();
+        press(p, Qt::Key_Control, 37, "");
+        release(r, Qt::Key_Control, 37, "");
+        QTest::newRow("LeftCtrl") << p << r << " "
+                                  << "17" << 17 << false;
+
+        p.clear(), r.clear();
+        press(p, Qt::Key_Shift, 62, "");
+        release(r, Qt::Key_Shift, 62, "");
+        QTest::newRow("RightShiftLightsBoth") << p << r << "Shift "
+                                              << "16" << 16 << false;
+
+        p.clear(), r.clear();
+        press(p, Qt::Key_A, 38, "a");
+        release(p, Qt::Key_A, 38, "a", true);
+        press(p, Qt::Key_A, 38, "a", true);
+        release(p, Qt::Key_A, 38, "a", true);
+        press(p, Qt::Key_A, 38, "a", true);
+        release(r, Qt::Key_A, 38, "a");
+        QTest::newRow("AutoRepeat") << p << r << "a a a "
+                                    << "65" << 65 << false;
+
+        p.clear(), r.clear();
+        press(p, Qt::Key_Escape, 9, "\x1b");
+        release(r, Qt::Key_Escape, 9, "\x1b");
+        QTest::newRow("EscapeLightsAndStays") << p << r << "Escape "
+                                              << "27" << 27 << false;
+
+        p.clear(), r.clear();
+        press(p, Qt::Key_Space, 65, " ");
+        release(r, Qt::Key_Space, 65, " ");
+        QTest::newRow("Space") << p << r << "Space "
+                               << "32" << 32 << false;
+
+        p.clear(), r.clear();
+        press(p, Qt::Key_F10, 76, "");
+        release(r, Qt::Key_F10, 76, "");
+        QTest::newRow("F10") << p << r << "F10 "
+                             << "121" << 121 << false;
+
+        p.clear(), r.clear();
+        press(p, Qt::Key_Down, 116, "");
+        release(r, Qt::Key_Down, 116, "");
+        QTest::newRow("DownArrow") << p << r << "Down "
+                                   << "40" << 40 << false;
+
+        // Events made without a scan code (synthesised) are read by the key they name.
+        p.clear(), r.clear();
+        p.addKeyPress(Qt::Key_Backspace);
+        r.addKeyRelease(Qt::Key_Backspace);
+        QTest::newRow("SynthesisedBackspace") << p << r << "Backspace "
+                                              << "8" << 8 << false;
+    }
+
+    void keySequences() {
+        QFETCH(QTestEventList, pressed);
+        QFETCH(QTestEventList, released);
+        QFETCH(QString, log);
+        QFETCH(QString, code);
+        QFETCH(int, virtualKey);
+        QFETCH(bool, extended);
+
+        pressed.simulate(form_->Button1);
+        QCOMPARE(form_->StaticText1->text(), log);
+        QCOMPARE(form_->StaticText2->text(), code);
+        checkKey({virtualKey, extended}, true);
+        if (virtualKey == 17) {
+            checkKey({17, !extended}, false); // the other Ctrl stays dark
+            QVERIFY(!spriteShownAt(form_->Image1->picture(), form_->KeyDownSprite,
+                                   keyPlaces(17, !extended).places.front()));
+        }
+        released.simulate(form_->Button1);
+        QCOMPARE(form_->StaticText1->text(), log);
+        checkKey({virtualKey, extended}, false);
+        QVERIFY(form_->isVisible());
+    }
+
+    // Tab, Enter and Space never reach the focused button while the keys are being tested.
+    void keysNeverPressClear_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("log");
+        QTest::newRow("Tab") << int(Qt::Key_Tab) << "Tab ";
+        QTest::newRow("Enter") << int(Qt::Key_Return) << "Enter ";
+        QTest::newRow("Space") << int(Qt::Key_Space) << "Space ";
+    }
+
+    void keysNeverPressClear() {
+        QFETCH(int, key);
+        QFETCH(QString, log);
+        form_->Button1->setFocus();
+        QSignalSpy clicked(form_->Button1, &QPushButton::clicked);
+        QTest::keyClick(form_->Button1, Qt::Key(key));
+        QTest::qWait(20);
+        QCOMPARE(clicked.count(), 0);
+        QCOMPARE(form_->StaticText1->text(), log);
+        QCOMPARE(QApplication::focusWidget(), form_->Button1);
+    }
+
+    // Alt itself is tested like any key; what is typed with it held goes on to the window (menus, mnemonics).
+    void altCombinationsPassThrough() {
+        QTest::keyClick(form_->Button1, Qt::Key_F, Qt::AltModifier);
+        QCOMPARE(form_->StaticText1->text(), QString("Alt "));
+        QCOMPARE(form_->StaticText2->text(), QString("18"));
+    }
+
+    void clearRestoresThePicture() {
+        QTestEventList keys;
+        press(keys, Qt::Key_A, 38, "a");
+        press(keys, Qt::Key_Shift, 50, "");
+        keys.simulate(form_->Button1);
+        QVERIFY(form_->Image1->picture() != form_->KeyboardPicture);
+        form_->Button1->click();
+        QCOMPARE(form_->Image1->picture(), form_->KeyboardPicture);
+        QCOMPARE(form_->StaticText1->text(), QString());
+        QCOMPARE(form_->StaticText2->text(), QString());
+    }
+
+    void mouseButtonsLightTheTouchPad() {
+        QTest::mousePress(form_->Image1, Qt::LeftButton, {}, QPoint(300, 100));
+        QCOMPARE(form_->StaticText1->text(), QString("LMouse "));
+        QCOMPARE(form_->StaticText2->text(), QString(" "));
+        for (const auto& place : mouseButtonPlaces(MouseButton::Left).places) {
+            QVERIFY(spriteShownAt(form_->Image1->picture(), form_->SmallKeyDownSprite, place));
+        }
+        QTest::mouseRelease(form_->Image1, Qt::LeftButton, {}, QPoint(300, 100));
+        for (const auto& place : mouseButtonPlaces(MouseButton::Left).places) {
+            QVERIFY(spriteShownAt(form_->Image1->picture(), form_->SmallKeyUpSprite, place));
+        }
+        QTest::mouseClick(form_->Image1, Qt::RightButton, {}, QPoint(300, 100));
+        QCOMPARE(form_->StaticText1->text(), QString("RMouse LMouse "));
+        QTest::mouseClick(form_->Image1, Qt::MiddleButton, {}, QPoint(300, 100));
+        QCOMPARE(form_->StaticText1->text(), QString("RMouse LMouse "));
+    }
+
+    void captionFromKeyboardType_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("Enhanced") << 4 << "Тип клавиатуры: IBM enhanced or compatible";
+        QTest::newRow("None") << 0 << "Unrecognized keyboard type";
+        QTest::newRow("Japanese") << 7 << "Тип клавиатуры: Japanese keyboard";
+    }
+
+    void captionFromKeyboardType() {
+        QFETCH(int, type);
+        QFETCH(QString, caption);
+        keyboard_->type = type;
+        form_->FormActivate();
+        QCOMPARE(form_->windowTitle(), caption);
+    }
+
+    void closeAreaClosesAndTheFullTestGoesOn() {
+        FullTestRunning = true;
+        QTest::mouseClick(form_->Image2, Qt::LeftButton);
+        QVERIFY(!form_->isVisible());
+        QCOMPARE(FullTestStep, 16);
+        QVERIFY(form_->KeyboardPicture.isNull());
+        // With the window closed, keys reach the other windows again.
+        QTestEventList keys;
+        press(keys, Qt::Key_A, 38, "a");
+        keys.simulate(form_->Button1);
+        QCOMPARE(form_->StaticText1->text(), QString());
+        FullTestRunning = false;
+    }
+
+    void closeOutsideTheFullTestResumesTheClock() {
+        clock_.ticked = true;
+        clock_.running = false;
+        form_->close();
+        QVERIFY(clock_.running);
+        QCOMPARE(FullTestStep, 0);
+    }
+
+    // A picture that is missing, not a bitmap, or a key sprite too small for its transparent colour shows one
+    // message and leaves the rest of the activation undone; keys still do not crash anything.
+    void brokenPictureFiles_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("content"); // empty: the file is missing
+        QTest::addColumn<QString>("messagePart");
+        QTest::newRow("MissingPicture") << "klava.bmp" << QByteArray() << "klava.bmp";
+        QTest::newRow("MissingSmallSprite") << "button2_s.bmp" << QByteArray() << "button2_s.bmp";
+        QTest::newRow("NotABitmap") << "button2.bmp" << QByteArray("BMnot really a bitmap") << "button2.bmp";
+        QImage tiny(2, 2, QImage::Format_RGB32);
+        tiny.fill(Qt::magenta);
+        QByteArray tinyBmp;
+        {
+            QBuffer buffer(&tinyBmp);
+            buffer.open(QIODevice::WriteOnly);
+            tiny.save(&buffer, "BMP");
+        }
+        QTest::newRow("SpriteTooSmall") << "button.bmp" << tinyBmp << "button.bmp";
+    }
+
+    void brokenPictureFiles() {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, messagePart);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QDir(dir.path()).mkdir("data");
+        for (const char* name : {"klava.bmp", "button.bmp", "button2.bmp", "button_s.bmp", "button2_s.bmp"}) {
+            if (file != name) {
+                QVERIFY(QFile::copy(QString(VEXLIN_SOURCE_DIR "/data/") + name,
+                                    dir.filePath(QString("data/") + name)));
+            } else if (!content.isEmpty()) {
+                QFile out(dir.filePath(QString("data/") + name));
+                QVERIFY(out.open(QIODevice::WriteOnly));
+                out.write(content);
+            }
+        }
+        const QString previousDir = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        const QString previousTitle = form_->windowTitle();
+        keyboard_->type = 1;
+        form_->FormActivate();
+        QCOMPARE(int(recorded_->shown().size()), 1);
+        QVERIFY2(recorded_->shown().front().text.contains(messagePart),
+                 qPrintable(recorded_->shown().front().text));
+        QDir::setCurrent(previousDir);
+        QCOMPARE(form_->windowTitle(), previousTitle);
+        QVERIFY(form_->KeyDownSprite.isNull());
+        QTestEventList keys;
+        press(keys, Qt::Key_A, 38, "a");
+        release(keys, Qt::Key_A, 38, "a");
+        keys.simulate(form_->Button1);
+        QCOMPARE(form_->StaticText2->text(), QString("65"));
+    }
+
+    // Releasing a key must give back the picture exactly, and the label band of every key must stay out of
+    // the sprites: every place of the table sits on a key of data/klava.bmp drawn as the unlit sprite.
+    void pictureHasAKeyUnderEveryPlace() {
+        const QImage& picture = form_->KeyboardPicture;
+        for (int key : placedVirtualKeys()) {
+            for (bool extended : {false, true}) {
+                const auto placed = keyPlaces(key, extended);
+                const QImage& unlit =
+                    placed.size == SpriteSize::Small ? form_->SmallKeyUpSprite : form_->KeyUpSprite;
+                for (const auto& place : placed.places) {
+                    QVERIFY(QRect({0, 0}, picture.size()).contains(QRect({place.x, place.y}, unlit.size())));
+                    QVERIFY2(spriteShownAt(picture, unlit, place),
+                             qPrintable(QString("key %1 at %2,%3").arg(key).arg(place.x).arg(place.y)));
+                }
+            }
+        }
+        for (auto button : {MouseButton::Left, MouseButton::Right}) {
+            for (const auto& place : mouseButtonPlaces(button).places) {
+                QVERIFY(spriteShownAt(picture, form_->SmallKeyUpSprite, place));
+            }
+        }
+        // The lit sprites differ from the unlit ones, and the transparent colour is really used.
+        QVERIFY(form_->KeyDownSprite != form_->KeyUpSprite);
+        QCOMPARE(qAlpha(form_->KeyDownSprite.pixel(2, 2)), 0);
+        QCOMPARE(qAlpha(form_->SmallKeyDownSprite.pixel(2, 2)), 0);
+    }
+};
+
+} // namespace vexlin
+
+QTEST_MAIN(vexlin::FormKlavaTest)
+#include "FormKlavaTest.moc"

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+namespace vexlin {
+
+// An image control: a picture of its own that handlers draw on, shown at the top-left corner, with the mouse
+// presses and releases on it passed on as signals.
+class PictureBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget* parent = nullptr);
+
+    // The picture drawn on; a null picture shows only the background.
+    QImage& picture() { return picture_; }
+    const QImage& picture() const { return picture_; }
+    void setPicture(const QImage& picture);
+
+signals:
+    void mouseDown(Qt::MouseButton button);
+    void mouseUp(Qt::MouseButton button);
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QImage picture_;
+};
+
+} // namespace vexlin
