@@ -1,3 +1,8 @@
+#include "sysinfo/SystemPage.h"
+
+#include "app/MainForm.h"
+#include "sysinfo/InfoPicture.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
@@ -7,10 +12,6 @@
 #include <QScreen>
 #include <QtTest>
 
-#include "app/MainForm.h"
-#include "sysinfo/InfoPicture.h"
-#include "sysinfo/SystemPage.h"
-
 using namespace vexlin;
 using namespace std::string_literals;
 
@@ -18,7 +19,9 @@ namespace {
 
 class FakeSystem final : public platform::SystemFacts {
 public:
-    platform::OsVersion osVersion() const override { return {6, 5, 41, "", (41u << 16) | 0x0506, "Ubuntu 22.04.4 LTS"}; }
+    platform::OsVersion osVersion() const override {
+        return {6, 5, 41, "", (41u << 16) | 0x0506, "Ubuntu 22.04.4 LTS"};
+    }
     std::optional<std::string> computerName() const override { return "thinkpad-x1"; }
     std::optional<std::string> userName() const override { return std::nullopt; }
     std::string biosDate() const override { return date; }
@@ -42,8 +45,12 @@ public:
 
 class FakeDisplay final : public platform::DisplayInfo {
 public:
-    std::vector<std::string> adapters() const override { return {"Intel Iris Xe", "NVIDIA GeForce RTX 3050"}; }
-    std::vector<platform::DisplayMode> modes() const override { return {{640, 480, 8}, {1920, 1080, 24}, {1920, 1080, 24}}; }
+    std::vector<std::string> adapters() const override {
+        return {"Intel Iris Xe", "NVIDIA GeForce RTX 3050"};
+    }
+    std::vector<platform::DisplayMode> modes() const override {
+        return {{640, 480, 8}, {1920, 1080, 24}, {1920, 1080, 24}};
+    }
 };
 
 // An Intel Core i7-5600U, and a counter that advances 798,015,000 ticks per reading.
@@ -51,13 +58,20 @@ class FakeProcessor final : public platform::Processor {
 public:
     platform::CpuidRegisters cpuid(std::uint32_t leaf) const override {
         switch (leaf) {
-        case 0: return {0x00000014, 0x756e6547, 0x6c65746e, 0x49656e69};
-        case 1: return {0x000306d4, 0x00100800, 0x7ffafbff, 0xbfebfbff};
-        case 0x80000000: return {0x80000008, 0, 0, 0};
-        case 0x80000002: return {0x65746e49, 0x2952286c, 0x726f4320, 0x4d542865};
-        case 0x80000003: return {0x37692029, 0x3036352d, 0x43205530, 0x40205550};
-        case 0x80000004: return {0x362e3220, 0x7a484730, 0x00000000, 0x00000000};
-        default: return {};
+        case 0:
+            return {0x00000014, 0x756e6547, 0x6c65746e, 0x49656e69};
+        case 1:
+            return {0x000306d4, 0x00100800, 0x7ffafbff, 0xbfebfbff};
+        case 0x80000000:
+            return {0x80000008, 0, 0, 0};
+        case 0x80000002:
+            return {0x65746e49, 0x2952286c, 0x726f4320, 0x4d542865};
+        case 0x80000003:
+            return {0x37692029, 0x3036352d, 0x43205530, 0x40205550};
+        case 0x80000004:
+            return {0x362e3220, 0x7a484730, 0x00000000, 0x00000000};
+        default:
+            return {};
         }
     }
     std::uint64_t readTimeStampCounter() const override { return counter += 798'015'000; }
@@ -102,14 +116,19 @@ QStringList snapshot(const QWidget& root) {
         for (int i = 0; list != nullptr && i < list->count(); ++i) {
             items << list->item(i)->text();
         }
-        texts << QString("%1=%2:[%3]").arg(name).arg(list != nullptr ? list->count() : -1).arg(items.join("|"));
+        texts
+            << QString("%1=%2:[%3]").arg(name).arg(list != nullptr ? list->count() : -1).arg(items.join("|"));
     }
     texts << "Memo1=" + root.findChild<QPlainTextEdit*>("Memo1")->toPlainText();
     return texts;
 }
 
-bool bluish(QRgb p) { return qBlue(p) > 160 && qRed(p) < 110 && qGreen(p) < 110; }
-bool dark(QRgb p) { return qRed(p) < 90 && qGreen(p) < 90 && qBlue(p) < 90; }
+bool bluish(QRgb p) {
+    return qBlue(p) > 160 && qRed(p) < 110 && qGreen(p) < 110;
+}
+bool dark(QRgb p) {
+    return qRed(p) < 90 && qGreen(p) < 90 && qBlue(p) < 90;
+}
 
 struct InkCount {
     int blue = 0;
@@ -211,14 +230,15 @@ private slots:
         QCOMPARE(page.ListBox3->item(2)->text(), QString("/mnt/nfs размер неизвестен"));
 
         const QImage& image = page.img_info->image();
-        const InkCount cpu = inkInLine(image, 0);     // label only
-        const InkCount vendor = inkInLine(image, 1);  // label and value
-        const InkCount blank = inkInLine(image, 14);  // empty line
-        const InkCount brand = inkInLine(image, 23);  // value only
+        const InkCount cpu = inkInLine(image, 0);    // label only
+        const InkCount vendor = inkInLine(image, 1); // label and value
+        const InkCount blank = inkInLine(image, 14); // empty line
+        const InkCount brand = inkInLine(image, 23); // value only
         QVERIFY2(cpu.blue > 0 && cpu.black == 0, qPrintable(QString("%1 %2").arg(cpu.blue).arg(cpu.black)));
         QVERIFY(vendor.blue > 0 && vendor.black > 0);
         QCOMPARE(blank.blue + blank.black, 0);
-        QVERIFY2(brand.blue == 0 && brand.black > 0, qPrintable(QString("%1 %2").arg(brand.blue).arg(brand.black)));
+        QVERIFY2(brand.blue == 0 && brand.black > 0,
+                 qPrintable(QString("%1 %2").arg(brand.blue).arg(brand.black)));
     }
 
     void displayModesAreFilledOnceAtCreation() {
@@ -283,7 +303,9 @@ private slots:
         const QScreen* screen = window.screen();
         const qreal ratio = screen->devicePixelRatio();
         QCOMPARE(window.findChild<QLabel*>("StaticText17")->text(),
-                 QString("%1x%2").arg(qRound(screen->geometry().width() * ratio)).arg(qRound(screen->geometry().height() * ratio)));
+                 QString("%1x%2")
+                     .arg(qRound(screen->geometry().width() * ratio))
+                     .arg(qRound(screen->geometry().height() * ratio)));
         QVERIFY(window.findChild<QListWidget*>("ListBox1")->count() > 0);
         QVERIFY(window.findChild<QListWidget*>("ListBox1")
                     ->item(0)

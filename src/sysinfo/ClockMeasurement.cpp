@@ -5,9 +5,9 @@
 
 namespace vexlin::sysinfo {
 
-double clockMhz(std::uint64_t t0, std::uint64_t t1) {
+double clockMhz(std::uint64_t t0, std::uint64_t t1, double windowMicroseconds) {
     const auto ticks = static_cast<std::uint32_t>(t1 - t0);
-    return static_cast<double>(ticks) / 500000.0;
+    return static_cast<double>(ticks) / windowMicroseconds;
 }
 
 std::string clockNumberText(double mhz, std::string_view decimalSeparator) {
@@ -27,20 +27,29 @@ std::string clockText(double mhz, std::string_view decimalSeparator) {
     return clockNumberText(mhz, decimalSeparator) + " MHz";
 }
 
-void sleepFor(std::chrono::milliseconds duration) {
-    std::this_thread::sleep_for(duration);
+ClockTime ClockTime::real() {
+    return {[](std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); },
+            [] {
+                return std::chrono::duration_cast<std::chrono::nanoseconds>(
+                    std::chrono::steady_clock::now().time_since_epoch());
+            }};
 }
 
 double measureClockMhz(platform::ThreadPriority& priority, const platform::Processor& processor,
-                       const SleepFor& sleep) {
+                       const ClockTime& time) {
     double mhz = 0.0;
     std::thread worker([&] {
         priority.raiseCurrentThreadToRealtime();
-        sleep(kClockSettle);
+        time.sleep(kClockSettle);
+        const auto n0 = time.now();
         const std::uint64_t t0 = processor.readTimeStampCounter();
-        sleep(kClockWindow);
+        time.sleep(kClockWindow);
         const std::uint64_t t1 = processor.readTimeStampCounter();
-        mhz = clockMhz(t0, t1);
+        const auto n1 = time.now();
+        const double elapsed = std::chrono::duration<double, std::micro>(n1 - n0).count();
+        // A clock that did not move (or went back) cannot time the window; the nominal length is the
+        // better guess then.
+        mhz = clockMhz(t0, t1, elapsed > 0.0 ? elapsed : 500000.0);
     });
     worker.join();
     return mhz;
