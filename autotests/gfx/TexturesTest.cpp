@@ -483,6 +483,22 @@ TEST_F(TextureFiles, ShortTgaHeaderStopsTheLoading) {
     EXPECT_EQ(texture, 7u);
 }
 
+TEST_F(TextureFiles, DirectoryInPlaceOfAPictureIsNoCrash) {
+    CountingMaker maker;
+    std::vector<TextureMessage> messages;
+    std::uint32_t texture = 7;
+    for (const char* name : {"dir.bmp", "dir.jpg"}) {
+        std::filesystem::create_directory(dir_ / name);
+        EXPECT_FALSE(LoadTextureFile((dir_ / name).string(), texture, maker, messages));
+    }
+    EXPECT_EQ(messages.size(), 2u);
+    std::filesystem::create_directory(dir_ / "dir.tga");
+    const auto error = LoadTextureFile((dir_ / "dir.tga").string(), texture, maker, messages);
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->message.find("dir.tga"), std::string::npos);
+    EXPECT_EQ(texture, 7u);
+}
+
 TEST(SwapRedBlue, SwapsFirstAndThirdByteOfEachPixelOnly) {
     std::uint8_t pixels[] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
     SwapRedBlue(pixels, 2);

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <jpeglib.h>
 
 namespace vexlin::gfx {
@@ -53,11 +53,20 @@ TextureKind textureKindOf(std::string_view fileName) {
 }
 
 std::optional<std::vector<std::uint8_t>> readFileBytes(const std::string& fileName) {
+    // A directory opens like a file, and reading it through a stream buffer throws instead of failing.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(fileName, error)) {
+        return std::nullopt;
+    }
     std::ifstream in(fileName, std::ios::binary);
     if (!in) {
         return std::nullopt;
     }
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::uint8_t> bytes;
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        bytes.insert(bytes.end(), chunk, chunk + in.gcount());
+    }
     if (in.bad()) {
         return std::nullopt;
     }
@@ -261,10 +270,15 @@ Decoded decodeTgaBytes(const std::string& fileName, std::span<const std::uint8_t
 
 Decoded decodeTga(const std::string& fileName) {
     const auto bytes = readFileBytes(fileName);
-    if (!bytes) {
-        return TextureMessage{kTgaCaption, "File not found  - " + fileName};
+    if (bytes) {
+        return decodeTgaBytes(fileName, *bytes);
     }
-    return decodeTgaBytes(fileName, *bytes);
+    std::error_code error;
+    if (std::filesystem::exists(fileName, error)) {
+        // There but unreadable: an input/output error, which stops the loading like a cut header does.
+        return LoadError{"Не удалось прочитать файл текстуры \"" + fileName + "\""};
+    }
+    return TextureMessage{kTgaCaption, "File not found  - " + fileName};
 }
 
 Decoded decodeTextureFile(const std::string& fileName) {
