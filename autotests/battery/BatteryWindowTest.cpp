@@ -66,7 +66,6 @@ private slots:
     void forecastAfterThreeDrops();
     void chargingKeepsTheAnalysisRunning();
     void zoomHoldsWhileTicksArriveUntilReset();
-    void batteryButtonSelectsPageAndEnablesTimer1();
     void pageReadsRightInAScreenshot();
     void trayPictureReleasedWithTheWindow();
 
@@ -294,14 +293,6 @@ void BatteryWindowTest::zoomHoldsWhileTicksArriveUntilReset() {
                       page()->Chart1->viewport()->rect().center());
     QCOMPARE(page()->BottomAxis->max(), 1009.0);
     QCOMPARE(page()->Series1->at(page()->Series1->count() - 1).x(), 1009.0);
-}
-
-void BatteryWindowTest::batteryButtonSelectsPageAndEnablesTimer1() {
-    QVERIFY(!form_->Timer1->isActive());
-    QTest::mouseClick(form_->Button3, Qt::LeftButton);
-    QCOMPARE(form_->PageControl1->currentIndex(), 1);
-    QVERIFY(form_->Timer1->isActive());
-    form_->Timer1->stop();
 }
 
 void BatteryWindowTest::pageReadsRightInAScreenshot() {

@@ -5,6 +5,7 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineSeries>
@@ -108,7 +109,12 @@ void BatteryPage::buildChart() {
     auto* chart = new QChart;
     chart->legend()->hide();
     chart->setAnimationOptions(QChart::NoAnimation);
-    chart->setBackgroundBrush(Qt::white);
+    // A flat panel in the page's colour around a white back wall.
+    chart->setBackgroundBrush(palette().window());
+    chart->setBackgroundRoundness(0);
+    chart->setDropShadowEnabled(false);
+    chart->setMargins(QMargins(4, 4, 8, 4));
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
     chart->setPlotAreaBackgroundBrush(Qt::white);
     chart->setPlotAreaBackgroundVisible(true);
 
