@@ -11,6 +11,8 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QtTest>
+#include <chrono>
+#include <cmath>
 
 using namespace vexlin;
 using namespace std::string_literals;
@@ -53,7 +55,7 @@ public:
     }
 };
 
-// An Intel Core i7-5600U, and a counter that advances 798,015,000 ticks per reading.
+// An Intel Core i7-5600U with a 1596.03 MHz counter.
 class FakeProcessor final : public platform::Processor {
 public:
     platform::CpuidRegisters cpuid(std::uint32_t leaf) const override {
@@ -74,8 +76,13 @@ public:
             return {};
         }
     }
-    std::uint64_t readTimeStampCounter() const override { return counter += 798'015'000; }
-    mutable std::uint64_t counter = 0;
+    // Runs at 1596.03 MHz of the monotonic clock, so the measurement reads that whatever the sleep takes.
+    std::uint64_t readTimeStampCounter() const override {
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count();
+        return static_cast<std::uint64_t>(ns) * 159603 / 100000;
+    }
 };
 
 class FakePriority final : public platform::ThreadPriority {
@@ -267,12 +274,18 @@ private slots:
         SystemPage page(fake.services);
         QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
         page.Timer2Timer();
-        QCOMPARE(page.StaticText18->text(), QString("1596,03 MHz"));
-        QCOMPARE(page.StaticText22->text(), QString("1596,03"));
+        // Real time passes during the two windows, so the last digit may differ by a little; the exact
+        // figures are the logic tests' business.  Here: the pattern, the separator and the value.
+        const QRegularExpression shown("^(\\d+,\\d\\d) MHz$");
+        const QRegularExpression kept("^\\d+,\\d\\d$");
+        const auto match = shown.match(page.StaticText18->text());
+        QVERIFY2(match.hasMatch(), qPrintable(page.StaticText18->text()));
+        QVERIFY2(kept.match(page.StaticText22->text()).hasMatch(), qPrintable(page.StaticText22->text()));
         QVERIFY(page.StaticText22->isHidden());
         // The full test reads the hidden field back with the locale's number parser.
         bool ok = false;
-        QCOMPARE(QLocale().toDouble(page.StaticText22->text(), &ok), 1596.03);
+        QVERIFY(std::abs(QLocale().toDouble(page.StaticText22->text(), &ok) - 1596.03) < 0.05);
+        QVERIFY(std::abs(QLocale().toDouble(match.captured(1)) - 1596.03) < 0.05);
         QVERIFY(ok);
     }
 

@@ -41,8 +41,10 @@ double measureClockMhz(platform::ThreadPriority& priority, const platform::Proce
     std::thread worker([&] {
         priority.raiseCurrentThreadToRealtime();
         time.sleep(kClockSettle);
-        const auto n0 = time.now();
+        // Each counter reading is followed by a clock reading in the same order, so the short gap between
+        // the two is the same at both ends and drops out of the window.
         const std::uint64_t t0 = processor.readTimeStampCounter();
+        const auto n0 = time.now();
         time.sleep(kClockWindow);
         const std::uint64_t t1 = processor.readTimeStampCounter();
         const auto n1 = time.now();
