@@ -115,7 +115,6 @@ void TFormKlava::FormActivate() {
         return;
     }
     qApp->installEventFilter(this);
-    hookInstalled_ = true;
     if (!loadImages()) {
         return;
     }
@@ -128,7 +127,6 @@ void TFormKlava::FormActivate() {
 
 void TFormKlava::FormClose() {
     qApp->removeEventFilter(this);
-    hookInstalled_ = false;
     releaseImages();
     if (FullTestRunning) {
         FullTestStep = 16; // the full test goes on with the clock measurement

@@ -58,7 +58,6 @@ private:
 
     AppServices& services_;
     KeyboardTest test_;
-    bool hookInstalled_ = false;
     bool loadErrorShowing_ = false;
     bool backFromLoadError_ = false;
 };
