@@ -15,6 +15,7 @@
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
@@ -196,10 +197,24 @@ void TForm1::ApplicationIdle() {
     DrawScene();
     frame_->bindDefault();
     glFlush();
-    if (isVisible()) {
-        view_->setFrameTexture(frame_->texture());
-        view_->update();
+    showLatestFrame();
+}
+
+void TForm1::showLatestFrame() {
+    // Every frame is drawn, but the screen is only given as many as it can show: putting each one on the
+    // screen would make the count measure the desktop's compositing rather than the drawing, and would let
+    // the count depend on whether the window is shown.
+    if (!isVisible()) {
+        return;
     }
+    const QScreen* shownOn = screen();
+    const double refresh = shownOn != nullptr && shownOn->refreshRate() > 1.0 ? shownOn->refreshRate() : 60.0;
+    if (lastShown_.isValid() && lastShown_.nsecsElapsed() < static_cast<qint64>(1e9 / refresh)) {
+        return;
+    }
+    lastShown_.start();
+    view_->setFrameTexture(frame_->texture());
+    view_->update();
 }
 
 void TForm1::DrawScene() {

@@ -62,6 +62,7 @@ private:
     void FormCreate();
     void ApplicationIdle();
     void DrawScene();
+    void showLatestFrame();
     bool createContext();
     bool loadScene();
     void resizeFrameBuffer();
@@ -80,6 +81,7 @@ private:
 
     gfx::SceneView scene_;
     QElapsedTimer startTime_;
+    QElapsedTimer lastShown_;
     std::uint32_t elapsedTime_ = 0;
     std::uint32_t lastElapsedTime_ = 0;
 };
