@@ -57,8 +57,9 @@ struct TestModel {
     std::int32_t version = 15;
 };
 
-// Vertex v of frame f sits at (f * 64 + v, 2 * v, -v) / 64 units... expressed directly in 1/64 units below;
-// tag t of frame f has origin (f, t, 100 + f) and axes scaled by (t + 1).
+// The values the builder writes, so that tests can say what they expect: vertex v of frame f sits at
+// (64 f + v, 2 v, -v) in 1/64 units with normal bytes (v, f) and texture coordinates (v / 4, v / 8); tag t of
+// frame f has its origin at (f, t, 100 + f) and axes of length t + 1.
 inline std::int16_t vertexX(std::int32_t frame, std::int32_t vertex) {
     return static_cast<std::int16_t>(frame * 64 + vertex);
 }

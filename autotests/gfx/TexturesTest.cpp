@@ -23,7 +23,7 @@ void put32(ByteVector& b, std::size_t at, std::uint32_t v) {
     }
 }
 
-struct BmpSpec {
+struct BmpLayout {
     std::int32_t width = 4;
     std::int32_t height = 2;
     std::uint16_t bits = 24;
@@ -38,7 +38,7 @@ std::array<std::uint8_t, 3> bgrAt(int x, int y) {
             static_cast<std::uint8_t>(200 + x)};
 }
 
-ByteVector bmp(const BmpSpec& s) {
+ByteVector bmp(const BmpLayout& s) {
     ByteVector b(54, 0);
     b[0] = 'B';
     b[1] = 'M';
@@ -85,13 +85,13 @@ void expectRgbPicture(const PixelImage& image, int width, int height) {
 
 struct BmpGoodCase {
     std::string name;
-    BmpSpec spec;
+    BmpLayout layout;
 };
 
 class BmpReads : public ::testing::TestWithParam<BmpGoodCase> {};
 
 TEST_P(BmpReads, AsRedGreenBlueBottomRowFirst) {
-    const BmpSpec& s = GetParam().spec;
+    const BmpLayout& s = GetParam().layout;
     const Decoded decoded = decodeBmpBytes("tex/a.bmp", bmp(s));
     ASSERT_TRUE(std::holds_alternative<PixelImage>(decoded));
     expectRgbPicture(std::get<PixelImage>(decoded), s.width, s.height);
@@ -174,7 +174,7 @@ INSTANTIATE_TEST_SUITE_P(Files, BmpRefused,
 
 // --- TGA -------------------------------------------------------------------------------------------------
 
-struct TgaSpec {
+struct TgaLayout {
     std::uint8_t imageType = 2;
     std::uint8_t colourMap = 0;
     std::uint8_t bits = 24;
@@ -190,7 +190,7 @@ std::array<std::uint8_t, 4> tgaPixel(int x, int row) {
             static_cast<std::uint8_t>(150 + x), static_cast<std::uint8_t>(7 * x + row)};
 }
 
-ByteVector tga(const TgaSpec& s) {
+ByteVector tga(const TgaLayout& s) {
     ByteVector b(18, 0);
     b[0] = s.idLength;
     b[1] = s.colourMap;
@@ -215,7 +215,7 @@ ByteVector tga(const TgaSpec& s) {
 
 struct TgaGoodCase {
     std::string name;
-    TgaSpec spec;
+    TgaLayout layout;
     PixelFormat format;
     bool flipped;
 };
@@ -224,20 +224,20 @@ class TgaReads : public ::testing::TestWithParam<TgaGoodCase> {};
 
 TEST_P(TgaReads, WithRedAndBlueSwappedAndAlphaKept) {
     const TgaGoodCase& c = GetParam();
-    const Decoded decoded = decodeTgaBytes("tex/a.tga", tga(c.spec));
+    const Decoded decoded = decodeTgaBytes("tex/a.tga", tga(c.layout));
     ASSERT_TRUE(std::holds_alternative<PixelImage>(decoded));
     const PixelImage& image = std::get<PixelImage>(decoded);
     EXPECT_EQ(image.format, c.format);
-    EXPECT_EQ(image.width, c.spec.width);
-    EXPECT_EQ(image.height, c.spec.height);
+    EXPECT_EQ(image.width, c.layout.width);
+    EXPECT_EQ(image.height, c.layout.height);
     const std::size_t bytes = c.format == PixelFormat::Rgb ? 3 : 4;
-    ASSERT_EQ(image.pixels.size(), std::size_t{c.spec.width} * c.spec.height * bytes);
-    for (int row = 0; row < c.spec.height; ++row) {
-        const int fileRow = c.flipped ? c.spec.height - 1 - row : row;
-        for (int x = 0; x < c.spec.width; ++x) {
+    ASSERT_EQ(image.pixels.size(), std::size_t{c.layout.width} * c.layout.height * bytes);
+    for (int row = 0; row < c.layout.height; ++row) {
+        const int fileRow = c.flipped ? c.layout.height - 1 - row : row;
+        for (int x = 0; x < c.layout.width; ++x) {
             const auto p = tgaPixel(x, fileRow);
             const std::size_t at =
-                (static_cast<std::size_t>(row) * c.spec.width + static_cast<std::size_t>(x)) * bytes;
+                (static_cast<std::size_t>(row) * c.layout.width + static_cast<std::size_t>(x)) * bytes;
             EXPECT_EQ(image.pixels[at], p[2]);
             EXPECT_EQ(image.pixels[at + 1], p[1]);
             EXPECT_EQ(image.pixels[at + 2], p[0]);

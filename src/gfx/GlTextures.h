@@ -18,6 +18,7 @@ public:
     std::uint32_t make(const PixelImage& image) override;
     // glDeleteTextures for everything made so far; the context that made them must be current.
     void deleteAll();
+    std::size_t madeCount() const { return names_.size(); }
 
 private:
     std::vector<std::uint32_t> names_;
