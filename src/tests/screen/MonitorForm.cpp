@@ -81,6 +81,13 @@ TMonitorForm::~TMonitorForm() {
 void TMonitorForm::FormShow() {
     test_.show();
     applyState();
+    // Some window managers map a window before they read the full-screen request made while it was hidden;
+    // asking again once it is mapped is harmless where it was honoured.
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible() && !isFullScreen()) {
+            setWindowState(windowState() | Qt::WindowFullScreen);
+        }
+    });
 }
 
 void TMonitorForm::FormActivate() {
