@@ -126,6 +126,7 @@ void BatteryWindowTest::oneTickShowsEveryText_data() {
     QTest::addColumn<QString>("flags");
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("tip");
+    QTest::addColumn<QString>("picture");
 
     Status noBattery; // this machine: mains, no battery
     noBattery.ACLineStatus = 1;
@@ -134,19 +135,22 @@ void BatteryWindowTest::oneTickShowsEveryText_data() {
                                 << "Батарея не обнаружена"
                                 << "Батарея не найдена"
                                 << "Питание от сети"
-                                << "Vexlin";
+                                << "Vexlin"
+                                << "!!!!";
     QTest::newRow("all_unknown")
         << Status{} << "Информация недоступна"
         << "Батарея не обнаружена"
         << "Высокий уровень заряда батареиНизкий уровень заряда батареиКритически низкий "
            "уровень заряда батареиБатарея заряжаетсяБатарея не найдена"
         << "Состояние неизвестно"
-        << "Vexlin";
+        << "Vexlin"
+        << "!!!!";
     QTest::newRow("discharging_low") << onBattery(20) << "Время работы: 1:00 мин."
                                      << "Осталось 20 %"
                                      << "Низкий уровень заряда батареи"
                                      << "Питание от батареи"
-                                     << "Vexlin (20%)";
+                                     << "Vexlin (20%)"
+                                     << "|   ";
     Status charging = onBattery(90);
     charging.ACLineStatus = 1;
     charging.BatteryFlag = 1 + 8;
@@ -155,7 +159,8 @@ void BatteryWindowTest::oneTickShowsEveryText_data() {
                                     << "Осталось 90 %"
                                     << "Высокий уровень заряда батареиБатарея заряжается"
                                     << "Питание от сети"
-                                    << "Vexlin (90%)";
+                                    << "Vexlin (90%)"
+                                    << "||||||| ";
 }
 
 void BatteryWindowTest::oneTickShowsEveryText() {
@@ -165,6 +170,7 @@ void BatteryWindowTest::oneTickShowsEveryText() {
     QFETCH(QString, flags);
     QFETCH(QString, source);
     QFETCH(QString, tip);
+    QFETCH(QString, picture);
     power_->script = [status](int) { return status; };
     showBatteryPage();
     const qint64 iconBefore = TrayIconHandle.cacheKey();
@@ -180,6 +186,7 @@ void BatteryWindowTest::oneTickShowsEveryText() {
     QVERIFY(!TrayIconHandle.isNull());
     QVERIFY(TrayIconHandle.cacheKey() != iconBefore);
     QCOMPARE(form_->trayEntry().icon().cacheKey(), TrayIconHandle.cacheKey());
+    QCOMPARE(TrayIconHandle.pixmap(32, 32).toImage(), form_->MakeTextIcon(picture).pixmap(32, 32).toImage());
     QCOMPARE(BatteryTicks, 1);
     const auto& history = page()->chargeHistory();
     QCOMPARE(history.size(), 1u);
