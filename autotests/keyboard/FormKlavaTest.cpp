@@ -11,11 +11,13 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTestEventList>
+#include <QTimer>
 
 namespace vexlin {
 namespace {
@@ -392,6 +394,33 @@ private slots:
         release(keys, Qt::Key_A, 38, "a");
         keys.simulate(form_->Button1);
         QCOMPARE(form_->StaticText2->text(), QString("65"));
+    }
+
+    // The message about a missing picture takes the activation away from the window; getting it back when the
+    // message closes is no new activation, or the message would come back for ever.
+    void missingPictureMessageShownOnce() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString previousDir = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        setDialogs(nullptr); // real message boxes
+        int boxes = 0;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                ++boxes;
+                QTest::qWait(200); // long enough for the window manager to move the activation to the box
+                box->accept();
+            }
+        });
+        closer.start(50);
+        form_->FormActivate();
+        QTest::qWait(1500);
+        closer.stop();
+        setDialogs(&recorded_->recorder);
+        QDir::setCurrent(previousDir);
+        QCOMPARE(boxes, 1);
+        QVERIFY(form_->isActiveWindow());
     }
 
     // Releasing a key must give back the picture exactly, and the label band of every key must stay out of
