@@ -9,6 +9,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <jpeglib.h>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -497,6 +498,30 @@ TEST_F(TextureFiles, DirectoryInPlaceOfAPictureIsNoCrash) {
     ASSERT_TRUE(error);
     EXPECT_NE(error->message.find("dir.tga"), std::string::npos);
     EXPECT_EQ(texture, 7u);
+}
+
+// Damaged pictures decode or are refused, never read outside their bytes (the sanitizer build watches).
+TEST(Decoders, RandomlyDamagedPicturesAreDecodedOrRefusedWithinTheirBytes) {
+    std::mt19937 random(8122026);
+    const ByteVector samples[] = {bmp({5, 3}), tga({2, 0, 32, 0, 3}), redOverBlueJpeg()};
+    for (int round = 0; round < 1500; ++round) {
+        for (std::size_t kind = 0; kind < std::size(samples); ++kind) {
+            ByteVector bytes = samples[kind];
+            for (int c = 0; c < 3; ++c) {
+                bytes[random() % bytes.size()] = static_cast<std::uint8_t>(random());
+            }
+            if (round % 4 == 0) {
+                bytes.resize(random() % bytes.size());
+            }
+            const Decoded decoded = kind == 0   ? decodeBmpBytes("f.bmp", bytes)
+                                    : kind == 1 ? decodeTgaBytes("f.tga", bytes)
+                                                : decodeJpegBytes("f.jpg", bytes);
+            if (const auto* image = std::get_if<PixelImage>(&decoded)) {
+                const std::size_t bytesPerPixel = image->format == PixelFormat::Rgb ? 3 : 4;
+                ASSERT_EQ(image->pixels.size(), std::size_t{image->width} * image->height * bytesPerPixel);
+            }
+        }
+    }
 }
 
 TEST(SwapRedBlue, SwapsFirstAndThirdByteOfEachPixelOnly) {
