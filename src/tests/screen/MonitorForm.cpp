@@ -1,6 +1,7 @@
 #include "tests/screen/MonitorForm.h"
 
 #include "app/shared/ClockTimerSwitch.h"
+#include "tests/screen/FrameImage.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -168,15 +169,7 @@ void TMonitorForm::Timer1Timer() {
     if (OffscreenImage.isNull()) {
         makeOffscreenImage();
     }
-    const QColor background = toQColor(test_.background());
-    QPainter painter(&OffscreenImage);
-    painter.fillRect(OffscreenImage.rect(), background);
-    for (const auto& box : test_.frame(OffscreenImage.height())) {
-        painter.fillRect(QRect(box.x, box.y, kBoxWidth, kBoxHeight), Qt::black);
-        painter.fillRect(QRect(box.x + 1, box.y + 1, kBoxWidth - 2, kBoxHeight - 2), Qt::white);
-        painter.fillRect(QRect(box.x - kTrailWidth, box.y, kTrailWidth, kBoxHeight), background);
-    }
-    painter.end();
+    drawPixelResponseFrame(OffscreenImage, test_);
     update();
     const int outerWidth = static_cast<int>(std::lround(frameGeometry().width() * devicePixelRatio()));
     test_.wrapBoxes(outerWidth);
