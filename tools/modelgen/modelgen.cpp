@@ -199,12 +199,6 @@ public:
             data_.push_back(i < s.size() ? static_cast<std::uint8_t>(s[i]) : 0);
         }
     }
-    void patch(std::size_t at, std::int32_t v) {
-        for (int i = 0; i < 4; ++i) {
-            data_[at + static_cast<std::size_t>(i)] =
-                static_cast<std::uint8_t>((static_cast<std::uint32_t>(v) >> (8 * i)) & 0xff);
-        }
-    }
     std::size_t size() const { return data_.size(); }
     const std::vector<std::uint8_t>& data() const { return data_; }
     void append(const Bytes& other) { data_.insert(data_.end(), other.data_.begin(), other.data_.end()); }
