@@ -289,6 +289,19 @@ private slots:
         QVERIFY(ok);
     }
 
+    void aPageWithoutItsSourcesKeepsItsStartTexts() {
+        AppServices none;
+        SystemPage page(none);
+        page.FormCreate();
+        page.FormShow();
+        page.FormActivate();
+        page.Timer2Timer();
+        QCOMPARE(page.Label1->text(), QString("Microsoft® Windows"));
+        QCOMPARE(page.ListBox3->count(), 1);
+        QCOMPARE(page.ListBox4->count(), 0);
+        QCOMPARE(page.StaticText18->text(), QString());
+    }
+
     void mainWindowOnThisMachineKeepsItsTextsOverFiveActivations() {
         AppServices services = AppServices::forThisSystem();
         TMainForm window(services);

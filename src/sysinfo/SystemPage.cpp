@@ -189,11 +189,18 @@ void SystemPage::buildDisplayGroup() {
     grid->setColumnStretch(1, 1);
 }
 
+// A page built with only some services (a test of another page) leaves the parts without a source as they
+// are.
 void SystemPage::FormCreate() {
-    fillList(ListBox1, sysinfo::displayModeLines(*services_.display));
+    if (services_.display) {
+        fillList(ListBox1, sysinfo::displayModeLines(*services_.display));
+    }
 }
 
 void SystemPage::FormShow() {
+    if (!services_.partitions || !services_.processor) {
+        return;
+    }
     fillList(ListBox3, sysinfo::partitionLines(*services_.partitions));
 
     img_info->clear();
@@ -205,6 +212,9 @@ void SystemPage::FormShow() {
 }
 
 void SystemPage::FormActivate() {
+    if (!services_.system || !services_.display) {
+        return;
+    }
     const QLocale locale;
     const auto texts = sysinfo::activationTexts(*services_.system, *services_.display, screenFacts(*this),
                                                 locale.groupSeparator().toStdString());
@@ -232,6 +242,9 @@ void SystemPage::FormActivate() {
 }
 
 void SystemPage::Timer2Timer() {
+    if (!services_.priority || !services_.processor) {
+        return;
+    }
     const std::string separator = QLocale().decimalPoint().toStdString();
     const double shown = sysinfo::measureClockMhz(*services_.priority, *services_.processor);
     StaticText18->setText(fromStd(sysinfo::clockText(shown, separator)));
