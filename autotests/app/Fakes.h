@@ -30,9 +30,10 @@ public:
     int lowered = 0;
 };
 
-// Services made of fakes, with pointers kept for the test to steer and inspect them.
+// The shell's own services are fakes, with pointers kept for the test to steer and inspect them; the sources
+// of the pages come from this system, whose values the shell tests do not read.
 struct FakeServices {
-    FakeServices() {
+    FakeServices() : services(AppServices::forThisSystem()) {
         auto powerFake = std::make_unique<FakePowerSource>();
         auto launcherFake = std::make_unique<FakeLauncher>();
         auto priorityFake = std::make_unique<FakePriority>();
