@@ -4,10 +4,11 @@ namespace vexlin::sysinfo {
 namespace {
 
 constexpr std::uint64_t kGiB = 1ULL << 30;
-constexpr std::uint64_t kTenthBlock = 104'857'600; // 100 MiB: a tenth of a decimal-minded gigabyte
+// 100 MiB, not a tenth of the unit: 10 blocks and a bit make one unit, so the digit runs 0..10.
+constexpr std::uint64_t kBlock = 104'857'600;
 
 std::string sizeFigure(std::uint64_t bytes) {
-    return std::to_string(bytes / kGiB) + "," + std::to_string((bytes % kGiB) / kTenthBlock);
+    return std::to_string(bytes / kGiB) + "," + std::to_string((bytes % kGiB) / kBlock);
 }
 
 std::string joinWithLeadingBlanks(const std::vector<std::string>& items) {
