@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,10 @@ struct PlaceRow {
     SpriteSize size;
     std::vector<SpritePlace> places;
 };
+
+void PrintTo(const PlaceRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class KeyPlacesTest : public testing::TestWithParam<PlaceRow> {};
 
@@ -134,6 +139,10 @@ struct TextRow {
     std::string expected;
 };
 
+void PrintTo(const TextRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class KeyDisplayTextTest : public testing::TestWithParam<TextRow> {};
 
 TEST_P(KeyDisplayTextTest, NamesOrCharacters) {
@@ -166,6 +175,10 @@ struct CaptionRow {
     int type;
     const char* caption;
 };
+
+void PrintTo(const CaptionRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class KeyboardTypeCaptionTest : public testing::TestWithParam<CaptionRow> {};
 
@@ -226,6 +239,10 @@ struct KeycodeRow {
     std::optional<PhysicalKey> expected;
 };
 
+void PrintTo(const KeycodeRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class X11KeycodeTest : public testing::TestWithParam<KeycodeRow> {};
 
 TEST_P(X11KeycodeTest, SamePositionWhateverTheLayout) {
@@ -277,6 +294,10 @@ struct SequenceRow {
     std::string code;
     std::vector<SpriteDraw> lastDraws;
 };
+
+void PrintTo(const SequenceRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class KeyboardTestSequence : public testing::TestWithParam<SequenceRow> {};
 

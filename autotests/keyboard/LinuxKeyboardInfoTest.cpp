@@ -1,6 +1,7 @@
 #include "platform/linux/LinuxKeyboardInfo.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 
 namespace vexlin::platform::linux_impl {
@@ -10,6 +11,10 @@ struct Row {
     const char* fixture;
     int type;
 };
+
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.fixture;
+}
 
 class LinuxKeyboardInfoTest : public testing::TestWithParam<Row> {};
 

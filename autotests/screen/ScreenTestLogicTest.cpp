@@ -1,6 +1,7 @@
 #include "tests/screen/ScreenTest.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@ struct TickRow {
     int ticks;
     std::array<int, kBoxRows> boxX;
 };
+
+void PrintTo(const TickRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class BoxTicks : public testing::TestWithParam<TickRow> {};
 
@@ -65,6 +70,10 @@ struct WrapRow {
     int ticks;
     std::array<int, kBoxRows> boxX;
 };
+
+void PrintTo(const WrapRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class BoxWrap : public testing::TestWithParam<WrapRow> {};
 
@@ -124,6 +133,10 @@ struct PageRow {
     Rgb background;
     bool bar, labels, animation, fontCycle;
 };
+
+void PrintTo(const PageRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class Pages : public testing::TestWithParam<PageRow> {};
 
@@ -211,6 +224,10 @@ struct LabelRow {
     const char* text;
 };
 
+void PrintTo(const LabelRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class LabelTexts : public testing::TestWithParam<LabelRow> {};
 
 TEST_P(LabelTexts, Text) {
@@ -243,6 +260,10 @@ struct KeyRow {
     std::string typed;
     bool closes;
 };
+
+void PrintTo(const KeyRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class ClosingKeys : public testing::TestWithParam<KeyRow> {};
 
