@@ -1,6 +1,7 @@
 #include "tests/keyboard/KeyPlaces.h"
 
-#include <array>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 namespace vexlin {

@@ -1,7 +1,5 @@
 #include "tests/keyboard/PhysicalKeys.h"
 
-#include <array>
-
 namespace vexlin {
 namespace {
 
