@@ -157,9 +157,13 @@ private slots:
                          qPrintable(where + QString(" trail at %1").arg(left)));
             }
         }
-        // The window shows the composed frame as it is (the bar covers the bottom of it).
-        const QRect page(0, 0, image.width(), image.height() - 62);
-        QCOMPARE(form_->grab().toImage().convertToFormat(QImage::Format_RGB32).copy(page), image.copy(page));
+        // The window shows the composed frame as it is, one image pixel on one screen pixel, also on a scaled
+        // screen (the bar covers the bottom of it).
+        const qreal ratio = form_->devicePixelRatio();
+        const QRect page(0, 0, image.width(), image.height() - qRound(62 * ratio));
+        QImage shown = form_->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        shown.setDevicePixelRatio(1);
+        QCOMPARE(shown.copy(page), image.copy(page));
     }
 
     void mouseCycleOnlyOnThePixelResponsePage() {
