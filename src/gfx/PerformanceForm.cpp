@@ -87,6 +87,10 @@ TForm1::TForm1(AppServices& services, QWidget* parent) : Form(parent), services_
 }
 
 TForm1::~TForm1() {
+    FormDestroy();
+}
+
+void TForm1::FormDestroy() {
     IdleTimer->stop();
     if (context_ && surface_ && context_->makeCurrent(surface_.get())) {
         textures_.deleteAll();

@@ -60,6 +60,8 @@ protected:
 
 private:
     void FormCreate();
+    // The textures and the framebuffer go with their context, which is released here.
+    void FormDestroy();
     void ApplicationIdle();
     void DrawScene();
     void showLatestFrame();
