@@ -1,0 +1,70 @@
+// The audio test window on a machine without any sound device.  ctest runs this with PULSE_SERVER pointing
+// at a socket that does not exist, so the sound server offers no inputs and no outputs.
+#include "app/shared/Dialogs.h"
+#include "tests/audio/MusicPlayer.h"
+#include "tests/audio/SoundForm.h"
+
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QMediaDevices>
+#include <QPushButton>
+#include <QSlider>
+#include <QtTest>
+
+using namespace vexlin;
+
+class SoundFormNoDeviceTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        if (!QMediaDevices::audioInputs().isEmpty()) {
+            QSKIP("this desktop has recording devices; run through ctest, which hides the sound server");
+        }
+    }
+
+    void deviceListStaysEmpty() {
+        AppServices services;
+        TSoundForm form(services);
+        QCOMPARE(form.ListBox1->count(), 0);
+    }
+
+    void stopEndsAtOnce_data() {
+        QTest::addColumn<int>("position");
+        QTest::newRow("smallest buffer") << 0;
+        QTest::newRow("largest buffer") << 10;
+    }
+    void stopEndsAtOnce() {
+        QFETCH(int, position);
+        AppServices services;
+        TSoundForm form(services);
+        form.TrackBar1->setValue(position);
+        form.Button1->click();
+        QVERIFY(form.captureRunning());
+        QVERIFY(!form.Button1->isEnabled());
+        QElapsedTimer clock;
+        clock.start();
+        form.Button2->click();
+        // A hang guard: with nothing to record from there is nothing to wait for.
+        QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!form.captureRunning());
+        QVERIFY(form.Button1->isEnabled());
+        QVERIFY(!form.Button2->isEnabled());
+        QCOMPARE(form.buffersDrawn(), std::uint64_t(0));
+    }
+
+    void musicWithoutAnOutputDoesNotHang() {
+        ScopedRecordingDialogs recorded;
+        AppServices services;
+        TSoundForm form(services);
+        QVERIFY(form.MediaPlayer1->isOpen()); // the file is fine; only the speakers are missing
+        form.Button3->click();
+        QTest::qWait(200);
+        form.close();
+        QVERIFY(!form.MediaPlayer1->isPlaying());
+        QVERIFY(recorded.shown().empty());
+    }
+};
+
+QTEST_MAIN(SoundFormNoDeviceTest)
+#include "SoundFormNoDeviceTest.moc"
