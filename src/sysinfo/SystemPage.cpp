@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScreen>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -47,6 +48,8 @@ QLabel* makeField(QWidget* parent, const char* name) {
 QListWidget* makeList(QWidget* parent, const char* name) {
     auto* list = new QListWidget(parent);
     list->setObjectName(name);
+    // Two lines at the least: the page must fit the main window's designed 810 x 620; lists scroll.
+    list->setMinimumHeight(2 * list->fontMetrics().height() + 6);
     return list;
 }
 
@@ -106,12 +109,18 @@ SystemPage::SystemPage(AppServices& services, QWidget* parent) : QWidget(parent)
 }
 
 void SystemPage::buildProcessorGroup() {
-    img_info = new InfoPicture(GroupBox3);
-    // Room for the longest text: 24 lines of 13 pixels.
+    img_info = new InfoPicture;
+    // Room for the longest text: 24 lines of 13 pixels.  The window's designed height leaves the group a
+    // little less than that next to the computer group, so the picture scrolls rather than cut lines off.
     img_info->setMinimumSize(280, 1 + 24 * InfoPicture::kLineStep);
+    auto* scroller = new QScrollArea(GroupBox3);
+    scroller->setObjectName("ScrollBox1");
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setWidget(img_info);
     auto* layout = new QVBoxLayout(GroupBox3);
     layout->setContentsMargins(2, 2, 2, 2);
-    layout->addWidget(img_info);
+    layout->addWidget(scroller);
 
     ListBox4 = makeList(GroupBox3, "ListBox4");
     ListBox4->setGeometry(0, 0, 81, 49);
