@@ -1,5 +1,6 @@
 // The audio test window on a machine without any sound device.  ctest runs this with PULSE_SERVER pointing
 // at a socket that does not exist, so the sound server offers no inputs and no outputs.
+
 #include "app/shared/Dialogs.h"
 #include "tests/audio/MusicPlayer.h"
 #include "tests/audio/SoundForm.h"

@@ -1,5 +1,6 @@
 // The audio test window on the test desktop: its controls, restart rules, close handler, and real capture
 // and playback against the sound server's null sink ("testsink") and the microphone fed from it ("testmic").
+
 #include "tests/audio/SoundForm.h"
 
 #include "PulseHelpers.h"
@@ -443,6 +444,21 @@ private slots:
         const int bound = audio::stopWaitLimitMs(audio::captureBufferSamples(position)) + 500;
         qInfo("stop with a quiet input took %lld ms (bound %d ms)", took, bound);
         QVERIFY2(took < bound, qPrintable(QString("%1 ms, bound %2 ms").arg(took).arg(bound)));
+    }
+
+    void musicStartsOverAtItsEnd() {
+        requireTestDesktopAudio();
+        MusicPlayer player;
+        // Half a second of tone, so the end comes round quickly.
+        QVERIFY(player.open(std::filesystem::path(VEXLIN_FIXTURES) / "tone-mono-22050.mp3").empty());
+        QVERIFY(player.play());
+        QTRY_VERIFY_WITH_TIMEOUT(player.loop().loopsCompleted() >= 2, 5000);
+        QVERIFY(player.isPlaying());
+        // Start again begins at the start.
+        QVERIFY(player.play());
+        QVERIFY(player.loop().loopsCompleted() < 2);
+        player.stop();
+        QVERIFY(!player.isPlaying());
     }
 
     void musicPlaysLeftAndRightAtTheirOwnVolume() {

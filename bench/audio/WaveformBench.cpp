@@ -1,13 +1,16 @@
 // What the audio window does for every captured buffer: the waveform points, then the box filled and the
 // polyline drawn (WaveformBox::drawPoints).  Budget: under 1 ms for a 5100-sample buffer; at 100-sample
 // buffers, 220 of them (one second of sound) must take a small fraction of a second.
+
 #include "tests/audio/CaptureFormat.h"
+#include "tests/audio/Mp3Decoder.h"
 #include "tests/audio/Waveform.h"
 #include "tests/audio/WaveformBox.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
 #include <cstdint>
+#include <filesystem>
 #include <random>
 #include <vector>
 
@@ -65,8 +68,22 @@ void BM_OneSecondOf100SampleBuffers(benchmark::State& state) {
     drawBuffers(state, 0, true, 221);
 }
 
+// The window decodes the whole tune when it is created, during start-up.
+void BM_DecodeTheMusic(benchmark::State& state) {
+    const auto file = std::filesystem::path(VEXLIN_MUSIC_FILE);
+    for (auto _ : state) {
+        const auto result = audio::decodeMp3File(file);
+        if (!result.ok()) {
+            state.SkipWithError(result.error.c_str());
+            break;
+        }
+        benchmark::DoNotOptimize(result.pcm.samples.data());
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_DecodeTheMusic)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PointsOnly5100)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OneBuffer5100x16)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OneBuffer5100x8)->Unit(benchmark::kMicrosecond);
