@@ -4,8 +4,6 @@
 #include "app/shared/Form.h"
 #include "tests/audio/Waveform.h"
 
-#include <QAudioDevice>
-#include <QAudioFormat>
 #include <cstdint>
 #include <filesystem>
 #include <vector>
