@@ -184,12 +184,13 @@ def compose():
 
 
 def write_wav(path, left, right):
-    peak = max(max(abs(v) for v in left), max(abs(v) for v in right))
-    gain = 0.89 / peak  # about -1 dBFS, leaving room for the encoder
+    # Each speaker peaks at about -1 dBFS on its own, so both sound about as loud and the encoder has room.
+    left_gain = 0.89 / max(abs(v) for v in left)
+    right_gain = 0.89 / max(abs(v) for v in right)
     frames = array.array("h", bytes(4 * LENGTH))
     for i in range(LENGTH):
-        frames[2 * i] = int(round(left[i] * gain * 32767))
-        frames[2 * i + 1] = int(round(right[i] * gain * 32767))
+        frames[2 * i] = int(round(left[i] * left_gain * 32767))
+        frames[2 * i + 1] = int(round(right[i] * right_gain * 32767))
     if sys.byteorder != "little":
         frames.byteswap()
     with wave.open(path, "wb") as out:

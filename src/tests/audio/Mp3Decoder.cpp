@@ -24,7 +24,9 @@ DecodeResult failure(std::string message) {
 
 // Every rate the library can produce, always as signed 16-bit stereo.
 bool restrictOutputFormat(mpg123_handle* handle) {
-    if (mpg123_param(handle, MPG123_FLAGS, MPG123_FORCE_STEREO | MPG123_QUIET, 0.0) != MPG123_OK ||
+    // Added to the default flags, which keep gapless decoding: the encoder's padding is cut off, so the tune
+    // loops without a gap.
+    if (mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_FORCE_STEREO | MPG123_QUIET, 0.0) != MPG123_OK ||
         mpg123_format_none(handle) != MPG123_OK) {
         return false;
     }
