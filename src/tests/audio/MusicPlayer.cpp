@@ -58,9 +58,9 @@ std::string MusicPlayer::open(const std::filesystem::path& file) {
     return {};
 }
 
-bool MusicPlayer::play() {
+std::string MusicPlayer::play() {
     if (!isOpen()) {
-        return false;
+        return "Плеер не открыт. " + openError_;
     }
     stop();
     loop_.rewind();
@@ -76,7 +76,12 @@ bool MusicPlayer::play() {
     device_ = std::make_unique<LoopDevice>(loop_);
     device_->open(QIODevice::ReadOnly);
     sink_->start(device_.get());
-    return true;
+    // A missing or refusing output shows at once; a running stream that fails later just falls silent.
+    if (sink_->error() != QAudio::NoError || sink_->state() == QAudio::StoppedState) {
+        stop();
+        return "Не удалось начать воспроизведение: нет доступного устройства вывода звука.";
+    }
+    return {};
 }
 
 void MusicPlayer::stop() {

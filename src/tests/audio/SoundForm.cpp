@@ -305,10 +305,10 @@ void TSoundForm::TrackBar1Change() {
 // --- playback ---------------------------------------------------------------------------------------------
 
 void TSoundForm::Button3Click() {
-    if (!MediaPlayer1->play()) {
+    const std::string error = MediaPlayer1->play();
+    if (!error.empty()) {
         // Nothing plays, so the buttons stay as they are.
-        dialogs().message(this, QCoreApplication::applicationName(),
-                          QString::fromStdString("Плеер не открыт. " + MediaPlayer1->openError()),
+        dialogs().message(this, QCoreApplication::applicationName(), QString::fromStdString(error),
                           Dialogs::Icon::Critical);
         return;
     }
