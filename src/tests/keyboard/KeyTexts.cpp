@@ -33,7 +33,9 @@ std::string KeyDisplayText(int virtualKey, std::string_view producedText) {
     constexpr int kF1 = 112;
     constexpr int kF12 = 123;
     if (virtualKey >= kF1 && virtualKey <= kF12) {
-        return "F" + std::to_string(virtualKey - kF1 + 1);
+        std::string name(1, 'F');
+        name += std::to_string(virtualKey - kF1 + 1);
+        return name;
     }
     std::string text;
     for (char c : producedText) {

@@ -32,7 +32,7 @@ std::vector<SpriteDraw> KeyboardTest::mouseDown(MouseButton button) {
         return {};
     }
     log_.add(button == MouseButton::Left ? "LMouse" : "RMouse");
-    code_ = " ";
+    code_.assign(1, ' ');
     return draws(mouseButtonPlaces(button), true);
 }
 
