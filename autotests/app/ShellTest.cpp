@@ -35,6 +35,13 @@ public slots:
     void open(const QUrl& url) { opened << url; }
 };
 
+class ActivationBlocker : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        return event->type() == QEvent::ActivationChange || event->type() == QEvent::WindowActivate;
+    }
+};
+
 class ShellTest : public QObject {
     Q_OBJECT
 private slots:
@@ -64,6 +71,7 @@ private slots:
     void aboutWindow();
     void handlerErrorIsShownAndTheProgramGoesOn();
     void mainWindowHasItsOuterSize();
+    void pageIsFilledEvenWhenNothingActivatesTheWindow();
 
 private:
     void openAndClose(QDialog* window, QString* seenTitle = nullptr, bool* clockWasRunning = nullptr);
@@ -436,6 +444,19 @@ void ShellTest::mainWindowHasItsOuterSize() {
     MainForm->show();
     QVERIFY(QTest::qWaitForWindowExposed(MainForm));
     QTRY_COMPARE(MainForm->frameGeometry().size(), QSize(810, 620));
+    MainForm->hide();
+}
+
+void ShellTest::pageIsFilledEvenWhenNothingActivatesTheWindow() {
+    auto* version = MainForm->findChild<QLabel*>("StaticText12");
+    QVERIFY(version != nullptr);
+    QVERIFY(version->text().isEmpty());
+    // Swallowing the activation events makes the window behave as under a session without a window manager.
+    ActivationBlocker blocker;
+    MainForm->installEventFilter(&blocker);
+    MainForm->show();
+    QVERIFY(QTest::qWaitForWindowExposed(MainForm));
+    QTRY_VERIFY_WITH_TIMEOUT(version->text().startsWith("Версия "), 3000);
     MainForm->hide();
 }
 

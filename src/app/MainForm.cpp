@@ -40,6 +40,7 @@ constexpr int kButtonHeight = 25;
 constexpr int kColumnWidth = 145;
 constexpr int kBottomPanelHeight = 131;
 constexpr QSize kOuterSize{810, 620};
+constexpr int kFirstActivationWait = 500; // ms
 
 QTimer* makeTimer(QObject* owner, const char* name, int interval) {
     auto* timer = new QTimer(owner);
@@ -235,7 +236,10 @@ void TMainForm::FormCreate() {
 
 void TMainForm::FormShow() { TabSheet1->FormShow(); }
 
-void TMainForm::FormActivate() { TabSheet1->FormActivate(); }
+void TMainForm::FormActivate() {
+    activatedOnce_ = true;
+    TabSheet1->FormActivate();
+}
 
 void TMainForm::openModal(QDialog* window) {
     Timer2->stop();
@@ -332,6 +336,13 @@ void TMainForm::showEvent(QShowEvent* event) {
     if (!shownOnce_) {
         shownOnce_ = true;
         settleOuterSize();
+        // Without a window manager (or with one that does not focus new windows) the main window is never
+        // activated, and the page would stay empty: fill it once anyway.
+        QTimer::singleShot(kFirstActivationWait, this, [this] {
+            if (!activatedOnce_) {
+                FormActivate();
+            }
+        });
     }
     FormShow();
 }

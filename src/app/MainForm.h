@@ -96,6 +96,7 @@ private:
     std::unique_ptr<TrayEntry> trayEntry_;
     bool shownOnce_ = false;
     bool outerSizeSettled_ = false;
+    bool activatedOnce_ = false;
 };
 
 } // namespace vexlin

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <cmath>
 
@@ -47,14 +48,14 @@ TMonitorForm::TMonitorForm(AppServices& services, QWidget* parent)
     Panel1->setAutoFillBackground(true);
     Panel1->setAttribute(Qt::WA_NoMousePropagation); // a click on the bar is not a click on the page
     std::size_t index = 0;
-    for (const auto& spec : panelButtons()) {
-        auto* button = new QPushButton(QString::fromUtf8(spec.caption), Panel1);
-        button->setObjectName(spec.name);
-        button->setGeometry(spec.left, kPanelButtonTop, spec.width, kPanelButtonHeight);
+    for (const auto& design : panelButtons()) {
+        auto* button = new QPushButton(QString::fromUtf8(design.caption), Panel1);
+        button->setObjectName(design.name);
+        button->setGeometry(design.left, kPanelButtonTop, design.width, kPanelButtonHeight);
         button->setFocusPolicy(Qt::NoFocus);
         button->setStyleSheet(QString("QPushButton { background: %1; color: %2; border: 2px outset #a0a0a0; }"
                                       "QPushButton:pressed { border-style: inset; }")
-                                  .arg(toQColor(spec.colour).name(), toQColor(spec.textColour).name()));
+                                  .arg(toQColor(design.colour).name(), toQColor(design.textColour).name()));
         PanelButtons[index++] = button;
     }
     for (std::size_t i = 0; i < 8; ++i) {
@@ -87,6 +88,12 @@ void TMonitorForm::FormShow() {
     QTimer::singleShot(0, this, [this] {
         if (isVisible() && !isFullScreen()) {
             setWindowState(windowState() | Qt::WindowFullScreen);
+        }
+    });
+    // Without a window manager nobody honours the request at all: cover the screen ourselves.
+    QTimer::singleShot(200, this, [this] {
+        if (isVisible() && screen() != nullptr && geometry() != screen()->geometry()) {
+            setGeometry(screen()->geometry());
         }
     });
 }
