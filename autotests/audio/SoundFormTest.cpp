@@ -7,6 +7,7 @@
 #include "app/shared/ClockTimerSwitch.h"
 #include "app/shared/Dialogs.h"
 #include "app/shared/Globals.h"
+#include "support/FakeClock.h"
 #include "tests/audio/CaptureFormat.h"
 #include "tests/audio/Mp3Decoder.h"
 #include "tests/audio/MusicPlayer.h"
@@ -30,14 +31,7 @@ using namespace vexlin;
 
 namespace {
 
-class FakeClock : public ClockTimerSwitch {
-public:
-    bool measureOptionTicked() const override { return ticked; }
-    bool clockTimerRunning() const override { return running; }
-    void setClockTimerRunning(bool value) override { running = value; }
-    bool ticked = false;
-    bool running = false;
-};
+using vexlin::testing::FakeClock;
 
 // A sine played into the default output for as long as the object lives.
 class Tone {

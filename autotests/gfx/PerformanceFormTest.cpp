@@ -3,6 +3,7 @@
 #include "app/shared/ClockTimerSwitch.h"
 #include "app/shared/Dialogs.h"
 #include "app/shared/Globals.h"
+#include "support/FakeClock.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,14 +17,7 @@
 namespace vexlin {
 namespace {
 
-class FakeClock final : public ClockTimerSwitch {
-public:
-    bool measureOptionTicked() const override { return ticked; }
-    bool clockTimerRunning() const override { return running; }
-    void setClockTimerRunning(bool on) override { running = on; }
-    bool ticked = true;
-    bool running = false;
-};
+using testing::FakeClock;
 
 // Share of pixels in the middle third of the picture that are not black.
 double litShareAroundTheCentre(const QImage& image) {
@@ -189,7 +183,7 @@ private slots:
 
 private:
     std::unique_ptr<ScopedRecordingDialogs> recorder_;
-    FakeClock clock_;
+    FakeClock clock_{true};
     AppServices services_;
     std::unique_ptr<TForm1> form_;
 };

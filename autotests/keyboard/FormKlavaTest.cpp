@@ -3,6 +3,7 @@
 #include "app/shared/ClockTimerSwitch.h"
 #include "app/shared/Dialogs.h"
 #include "app/shared/Globals.h"
+#include "support/FakeClock.h"
 #include "tests/keyboard/KeyPlaces.h"
 #include "tests/keyboard/PictureBox.h"
 
@@ -28,14 +29,7 @@ public:
     int keyboardType() const override { return type; }
 };
 
-class FakeClock final : public ClockTimerSwitch {
-public:
-    bool ticked = false;
-    bool running = false;
-    bool measureOptionTicked() const override { return ticked; }
-    bool clockTimerRunning() const override { return running; }
-    void setClockTimerRunning(bool on) override { running = on; }
-};
+using testing::FakeClock;
 
 // A key event as X11 delivers it: with the keycode of the physical key, whatever the layout made of it.
 class NativeKeyEvent final : public QTestEvent {

@@ -1,6 +1,7 @@
 #include "tests/screen/MonitorForm.h"
 
 #include "app/shared/ClockTimerSwitch.h"
+#include "support/FakeClock.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -13,14 +14,7 @@
 namespace vexlin {
 namespace {
 
-class FakeClock final : public ClockTimerSwitch {
-public:
-    bool ticked = false;
-    bool running = false;
-    bool measureOptionTicked() const override { return ticked; }
-    bool clockTimerRunning() const override { return running; }
-    void setClockTimerRunning(bool on) override { running = on; }
-};
+using testing::FakeClock;
 
 // Counts the repaints that cover the whole window.
 class FullRepaints : public QObject {
