@@ -1,9 +1,9 @@
 #pragma once
 
+#include "app/shared/AppServices.h"
+
 #include <string>
 #include <vector>
-
-#include "app/shared/AppServices.h"
 
 namespace vexlin::testing {
 

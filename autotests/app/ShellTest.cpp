@@ -1,3 +1,15 @@
+#include "Fakes.h"
+#include "app/AboutForm.h"
+#include "app/Application.h"
+#include "app/Forms.h"
+#include "app/LogoForm.h"
+#include "app/MainForm.h"
+#include "app/OptionsForm.h"
+#include "app/Startup.h"
+#include "app/shared/Dialogs.h"
+#include "app/shared/Globals.h"
+#include "tests/keyboard/FormKlava.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -10,18 +22,6 @@
 #include <QTimer>
 #include <QtTest>
 #include <stdexcept>
-
-#include "Fakes.h"
-#include "app/AboutForm.h"
-#include "app/Application.h"
-#include "app/Forms.h"
-#include "app/LogoForm.h"
-#include "app/MainForm.h"
-#include "app/OptionsForm.h"
-#include "app/Startup.h"
-#include "app/shared/Dialogs.h"
-#include "app/shared/Globals.h"
-#include "tests/keyboard/FormKlava.h"
 
 using namespace vexlin;
 using vexlin::testing::FakeServices;
@@ -146,9 +146,10 @@ void ShellTest::secondInstanceIsToldAndEnds() {
     QCOMPARE(dialogs_->shown().size(), refused ? size_t(1) : size_t(0));
     if (refused) {
         QCOMPARE(dialogs_->shown()[0].caption, QString("Vuduredazidazur-Edoduvivodore zirezi"));
-        QCOMPARE(dialogs_->shown()[0].text,
-                 QString("Приложение уже запущено (возможно оно свернуто на панели задач): Нажмите кнопку ОК для "
-                         "продолжения работы"));
+        QCOMPARE(
+            dialogs_->shown()[0].text,
+            QString("Приложение уже запущено (возможно оно свернуто на панели задач): Нажмите кнопку ОК для "
+                    "продолжения работы"));
     }
 }
 
@@ -157,12 +158,18 @@ void ShellTest::mainWindowControls_data() {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<QString>("below");
-    QTest::newRow("Button1") << "Button1" << "Экран" << QRect(8, 8, 129, 25) << "Время теста: 1 мин.";
-    QTest::newRow("Button2") << "Button2" << "Производительность" << QRect(8, 72, 129, 25) << "Время теста: 3 мин.";
-    QTest::newRow("Button3") << "Button3" << "Батарея" << QRect(8, 136, 129, 25) << "Время теста: 100 мин.";
-    QTest::newRow("Button4") << "Button4" << "Клавиатура" << QRect(8, 200, 129, 25) << "Время теста: 2 мин.";
-    QTest::newRow("Button5") << "Button5" << "Аудио тест" << QRect(8, 264, 129, 25) << "Время теста: 1 мин.";
-    QTest::newRow("Button6") << "Button6" << "Полный тест" << QRect(8, 16, 129, 89) << "Время теста: 107 мин.";
+    QTest::newRow("Button1") << "Button1"
+                             << "Экран" << QRect(8, 8, 129, 25) << "Время теста: 1 мин.";
+    QTest::newRow("Button2") << "Button2"
+                             << "Производительность" << QRect(8, 72, 129, 25) << "Время теста: 3 мин.";
+    QTest::newRow("Button3") << "Button3"
+                             << "Батарея" << QRect(8, 136, 129, 25) << "Время теста: 100 мин.";
+    QTest::newRow("Button4") << "Button4"
+                             << "Клавиатура" << QRect(8, 200, 129, 25) << "Время теста: 2 мин.";
+    QTest::newRow("Button5") << "Button5"
+                             << "Аудио тест" << QRect(8, 264, 129, 25) << "Время теста: 1 мин.";
+    QTest::newRow("Button6") << "Button6"
+                             << "Полный тест" << QRect(8, 16, 129, 89) << "Время теста: 107 мин.";
 }
 
 void ShellTest::mainWindowControls() {
@@ -177,8 +184,7 @@ void ShellTest::mainWindowControls() {
     // The text under the button: the label whose top is nearest below the button's bottom.
     QLabel* nearest = nullptr;
     for (auto* label : control->parentWidget()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
-        if (label->y() >= control->geometry().bottom() &&
-            (nearest == nullptr || label->y() < nearest->y())) {
+        if (label->y() >= control->geometry().bottom() && (nearest == nullptr || label->y() < nearest->y())) {
             nearest = label;
         }
     }
@@ -199,7 +205,8 @@ void ShellTest::mainWindowPagesTimersAndCaptions() {
     QCOMPARE(pages->tabText(1), QString("Батарея"));
     QCOMPARE(pages->widget(0)->objectName(), QString("TabSheet1"));
     QCOMPARE(pages->widget(1)->objectName(), QString("TabSheet2"));
-    QCOMPARE(MainForm->findChild<QPushButton*>("Button7")->text(), QString("Свойства: Экран ----> Параметры"));
+    QCOMPARE(MainForm->findChild<QPushButton*>("Button7")->text(),
+             QString("Свойства: Экран ----> Параметры"));
     QCOMPARE(MainForm->findChild<QPushButton*>("Button8")->text(), QString("Установка и удаление программ"));
     QCOMPARE(MainForm->findChild<QPushButton*>("Button9")->text(), QString("Считать"));
 
@@ -220,7 +227,8 @@ void ShellTest::mainWindowPagesTimersAndCaptions() {
     QCOMPARE(OptionsForm->windowTitle(), QString("Опции..."));
     QCOMPARE(AboutForm->windowTitle(), QString("О программе..."));
     QCOMPARE(MainForm->findChild<QDialog*>("MonitorForm")->windowTitle(), QString("Test Monitor"));
-    QCOMPARE(MainForm->findChild<QDialog*>("SoundForm")->windowTitle(), QString("Тест микрофона и звуковой карты"));
+    QCOMPARE(MainForm->findChild<QDialog*>("SoundForm")->windowTitle(),
+             QString("Тест микрофона и звуковой карты"));
     QVERIFY(MainForm->findChild<QDialog*>("Form1")->windowTitle().startsWith(
         "Производительность видео карты и процессора"));
     QCOMPARE(MainForm->findChild<QDialog*>("TestForm")->windowTitle(), QString("Полный тест"));
@@ -232,18 +240,42 @@ void ShellTest::menuItemsShortcutsAndSeparators_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shortcut");
     QTest::addColumn<bool>("separatorBefore");
-    QTest::newRow("exit") << "MenuExit" << "Выход" << "Ctrl+X" << false;
-    QTest::newRow("screen") << "MenuTestScreen" << "Экран" << "" << false;
-    QTest::newRow("full") << "MenuTestFull" << "Полный тест" << "" << true;
-    QTest::newRow("watson") << "MenuToolWatson" << "Доктор Ватсон для Windows" << "" << false;
-    QTest::newRow("dxdiag") << "MenuToolDxDiag" << "Средство диагностики DirectX" << "" << false;
-    QTest::newRow("components") << "MenuToolComponents" << "Службы компонентов" << "" << true;
-    QTest::newRow("registry") << "MenuToolRegistry" << "Редактор реестра" << "" << false;
-    QTest::newRow("sysedit") << "MenuToolSysEdit" << "Редактор файлов настройки" << "" << false;
-    QTest::newRow("msinfo") << "MenuToolMsInfo" << "Сведения о системе" << "" << true;
-    QTest::newRow("control") << "MenuToolControl" << "Панель управления" << "" << true;
-    QTest::newRow("help") << "MenuHelpContents" << "VXL Help" << "F1" << false;
-    QTest::newRow("about") << "MenuAbout" << "О программе..." << "" << true;
+    QTest::newRow("exit") << "MenuExit"
+                          << "Выход"
+                          << "Ctrl+X" << false;
+    QTest::newRow("screen") << "MenuTestScreen"
+                            << "Экран"
+                            << "" << false;
+    QTest::newRow("full") << "MenuTestFull"
+                          << "Полный тест"
+                          << "" << true;
+    QTest::newRow("watson") << "MenuToolWatson"
+                            << "Доктор Ватсон для Windows"
+                            << "" << false;
+    QTest::newRow("dxdiag") << "MenuToolDxDiag"
+                            << "Средство диагностики DirectX"
+                            << "" << false;
+    QTest::newRow("components") << "MenuToolComponents"
+                                << "Службы компонентов"
+                                << "" << true;
+    QTest::newRow("registry") << "MenuToolRegistry"
+                              << "Редактор реестра"
+                              << "" << false;
+    QTest::newRow("sysedit") << "MenuToolSysEdit"
+                             << "Редактор файлов настройки"
+                             << "" << false;
+    QTest::newRow("msinfo") << "MenuToolMsInfo"
+                            << "Сведения о системе"
+                            << "" << true;
+    QTest::newRow("control") << "MenuToolControl"
+                             << "Панель управления"
+                             << "" << true;
+    QTest::newRow("help") << "MenuHelpContents"
+                          << "VXL Help"
+                          << "F1" << false;
+    QTest::newRow("about") << "MenuAbout"
+                           << "О программе..."
+                           << "" << true;
 }
 
 void ShellTest::menuItemsShortcutsAndSeparators() {
@@ -282,11 +314,16 @@ void ShellTest::openAndClose(QDialog* window, QString* seenTitle, bool* clockWas
 void ShellTest::testButtonStopsClockTimerBeforeItsWindowOpens_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("window");
-    QTest::newRow("screen") << "Button1" << "MonitorForm";
-    QTest::newRow("performance") << "Button2" << "Form1";
-    QTest::newRow("keyboard") << "Button4" << "FormKlava";
-    QTest::newRow("audio") << "Button5" << "SoundForm";
-    QTest::newRow("full test") << "Button6" << "TestForm";
+    QTest::newRow("screen") << "Button1"
+                            << "MonitorForm";
+    QTest::newRow("performance") << "Button2"
+                                 << "Form1";
+    QTest::newRow("keyboard") << "Button4"
+                              << "FormKlava";
+    QTest::newRow("audio") << "Button5"
+                           << "SoundForm";
+    QTest::newRow("full test") << "Button6"
+                               << "TestForm";
 }
 
 void ShellTest::testButtonStopsClockTimerBeforeItsWindowOpens() {
@@ -380,12 +417,15 @@ void ShellTest::missingToolIsReportedByName() {
     QCOMPARE(fakes_->launcher->commandLines, std::vector<std::string>{"regedit"});
     QCOMPARE(dialogs_->shown().size(), size_t(1));
     const auto& text = dialogs_->shown()[0].text;
-    QVERIFY2(text.contains("Редактор реестра") && text.contains("dconf-editor, kconfigeditor"), qPrintable(text));
+    QVERIFY2(text.contains("Редактор реестра") && text.contains("dconf-editor, kconfigeditor"),
+             qPrintable(text));
 
     MainForm->findChild<QPushButton*>("Button7")->click();
-    QCOMPARE(fakes_->launcher->commandLines.back(), std::string("rundll32.exe shell32.dll,Control_RunDLL desk.cpl,,3"));
+    QCOMPARE(fakes_->launcher->commandLines.back(),
+             std::string("rundll32.exe shell32.dll,Control_RunDLL desk.cpl,,3"));
     MainForm->findChild<QPushButton*>("Button8")->click();
-    QCOMPARE(fakes_->launcher->commandLines.back(), std::string("rundll32.exe shell32.dll,Control_RunDLL appwiz.cpl"));
+    QCOMPARE(fakes_->launcher->commandLines.back(),
+             std::string("rundll32.exe shell32.dll,Control_RunDLL appwiz.cpl"));
     QCOMPARE(dialogs_->shown().size(), size_t(3));
 }
 

@@ -1,10 +1,9 @@
-#include <gtest/gtest.h>
+#include "platform/DataFiles.h"
 
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <unistd.h>
-
-#include "platform/DataFiles.h"
 
 namespace fs = std::filesystem;
 using vexlin::platform::normaliseDataPath;

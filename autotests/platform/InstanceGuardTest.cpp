@@ -1,11 +1,10 @@
-#include <gtest/gtest.h>
+#include "platform/linux/LinuxInstanceGuard.h"
 
 #include <csignal>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include "platform/linux/LinuxInstanceGuard.h"
 
 using vexlin::platform::InstanceGuard;
 using vexlin::platform::linux_impl::LinuxInstanceGuard;

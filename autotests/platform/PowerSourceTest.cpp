@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "platform/linux/LinuxPowerSource.h"
+
+#include <gtest/gtest.h>
 
 using vexlin::platform::PowerStatus;
 using vexlin::platform::linux_impl::LinuxPowerSource;
@@ -10,7 +10,7 @@ namespace {
 constexpr std::uint32_t kUnknown = PowerStatus::kUnknownSeconds;
 
 struct PowerCase {
-    const char* name;   // the fixture tree under fixtures/power
+    const char* name; // the fixture tree under fixtures/power
     std::uint8_t ac;
     std::uint8_t flag;
     std::uint8_t percent;
@@ -37,13 +37,10 @@ INSTANTIATE_TEST_SUITE_P(
         // 36 of 50 Wh at 12 W: three hours; the mouse battery at 5 % is not the laptop's.
         PowerCase{"discharging", 0, 1, 72, 10800},
         // charge units; charging gives no run time, low charge plus the charging bit
-        PowerCase{"charging", 1, 2 | 8, 20, kUnknown},
-        PowerCase{"full", 1, 1, 100, kUnknown},
-        PowerCase{"desktop", 1, 128, 255, kUnknown},
-        PowerCase{"empty", 1, 128, 255, kUnknown},
+        PowerCase{"charging", 1, 2 | 8, 20, kUnknown}, PowerCase{"full", 1, 1, 100, kUnknown},
+        PowerCase{"desktop", 1, 128, 255, kUnknown}, PowerCase{"empty", 1, 128, 255, kUnknown},
         // 40 of 70 Wh together, drained by 10 W together: four hours
-        PowerCase{"two", 0, 0, 57, 14400},
-        PowerCase{"garbage", 0, 255, 255, kUnknown},
+        PowerCase{"two", 0, 0, 57, 14400}, PowerCase{"garbage", 0, 255, 255, kUnknown},
         // below 5 % is also below 33 %; no drain reported, so no run time
         PowerCase{"critical", 0, 2 | 4, 3, kUnknown}),
     [](const testing::TestParamInfo<PowerCase>& info) { return std::string(info.param.name); });

@@ -1,12 +1,11 @@
-#include <gtest/gtest.h>
+#include "platform/linux/LinuxProgramLauncher.h"
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <thread>
 #include <unistd.h>
-
-#include "platform/linux/LinuxProgramLauncher.h"
 
 using vexlin::platform::linux_impl::candidatesFor;
 using vexlin::platform::linux_impl::LinuxProgramLauncher;
@@ -90,12 +89,12 @@ TEST_P(MenuCommandLines, EveryToolOfTheMenuHasLinuxCandidates) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Menu, MenuCommandLines,
-                         testing::Values("rundll32.exe shell32.dll,Control_RunDLL desk.cpl,,3",
-                                         "rundll32.exe shell32.dll,Control_RunDLL appwiz.cpl", "drwtsn32", "dxdiag",
-                                         "mmc C:\\windows\\system32\\com\\comexp.msc", "regedit", "sysedit",
-                                         "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo\\msinfo32.exe",
-                                         "control"));
+INSTANTIATE_TEST_SUITE_P(
+    Menu, MenuCommandLines,
+    testing::Values("rundll32.exe shell32.dll,Control_RunDLL desk.cpl,,3",
+                    "rundll32.exe shell32.dll,Control_RunDLL appwiz.cpl", "drwtsn32", "dxdiag",
+                    "mmc C:\\windows\\system32\\com\\comexp.msc", "regedit", "sysedit",
+                    "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo\\msinfo32.exe", "control"));
 
 TEST(LauncherPath, SplitsPathAndSkipsEmptyParts) {
     ::setenv("PATH", "/a::/b/c:", 1);

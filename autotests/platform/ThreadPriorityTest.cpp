@@ -1,10 +1,9 @@
-#include <gtest/gtest.h>
+#include "platform/linux/LinuxThreadPriority.h"
 
+#include <gtest/gtest.h>
 #include <pthread.h>
 #include <sched.h>
 #include <thread>
-
-#include "platform/linux/LinuxThreadPriority.h"
 
 using vexlin::platform::linux_impl::LinuxThreadPriority;
 

@@ -1,11 +1,11 @@
 #include "app/AboutForm.h"
 
+#include "app/Maker.h"
+#include "app/ShellOpen.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-
-#include "app/Maker.h"
-#include "app/ShellOpen.h"
 
 namespace vexlin {
 namespace {
@@ -23,13 +23,15 @@ QPixmap laptopPicture(int size) {
     painter.setBrush(QColor(70, 70, 90));
     painter.drawRoundedRect(QRectF(s * 0.05, s * 0.66, s * 0.9, s * 0.12), s / 24, s / 24);
     painter.setPen(QPen(Qt::white, s / 14, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.drawPolyline(QPolygonF({QPointF(s * 0.34, s * 0.4), QPointF(s * 0.46, s * 0.52), QPointF(s * 0.68, s * 0.27)}));
+    painter.drawPolyline(
+        QPolygonF({QPointF(s * 0.34, s * 0.4), QPointF(s * 0.46, s * 0.52), QPointF(s * 0.68, s * 0.27)}));
     return picture;
 }
 
 } // namespace
 
-LinkLabel::LinkLabel(const QString& text, QString url, QWidget* parent) : QLabel(text, parent), url_(std::move(url)) {
+LinkLabel::LinkLabel(const QString& text, QString url, QWidget* parent)
+    : QLabel(text, parent), url_(std::move(url)) {
     QFont underlined = font();
     underlined.setUnderline(true);
     setFont(underlined);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QLabel>
-
 #include "app/shared/Form.h"
+
+#include <QLabel>
 
 class QPushButton;
 

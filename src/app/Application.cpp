@@ -1,9 +1,9 @@
 #include "app/Application.h"
 
+#include "app/shared/Dialogs.h"
+
 #include <QFont>
 #include <exception>
-
-#include "app/shared/Dialogs.h"
 
 namespace vexlin {
 

@@ -1,13 +1,13 @@
 #include "app/LogoForm.h"
 
+#include "app/Maker.h"
+#include "app/SplashText.h"
+
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QScreen>
 #include <QShowEvent>
-
-#include "app/Maker.h"
-#include "app/SplashText.h"
 
 namespace vexlin {
 namespace {

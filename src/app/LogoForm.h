@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QWidget>
-
 #include "platform/PowerSource.h"
+
+#include <QWidget>
 
 class QLabel;
 class QProgressBar;

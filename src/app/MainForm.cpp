@@ -1,20 +1,5 @@
 #include "app/MainForm.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QCloseEvent>
-#include <QMoveEvent>
-#include <QLabel>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QScreen>
-#include <QSplitter>
-#include <QStatusBar>
-#include <QStyle>
-#include <QTabWidget>
-#include <QTimer>
-#include <QVBoxLayout>
-
 #include "app/AboutForm.h"
 #include "app/Forms.h"
 #include "app/OptionsForm.h"
@@ -30,6 +15,21 @@
 #include "tests/audio/SoundForm.h"
 #include "tests/keyboard/FormKlava.h"
 #include "tests/screen/MonitorForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMoveEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
 
 namespace vexlin {
 namespace {
@@ -179,7 +179,8 @@ void TMainForm::buildMenus() {
     connect(addItem(tests, "MenuTestPerformance", "Производительность"), &QAction::triggered, Button2,
             &QPushButton::click);
     connect(addItem(tests, "MenuTestBattery", "Батарея"), &QAction::triggered, Button3, &QPushButton::click);
-    connect(addItem(tests, "MenuTestKeyboard", "Клавиатура"), &QAction::triggered, Button4, &QPushButton::click);
+    connect(addItem(tests, "MenuTestKeyboard", "Клавиатура"), &QAction::triggered, Button4,
+            &QPushButton::click);
     connect(addItem(tests, "MenuTestAudio", "Аудио тест"), &QAction::triggered, Button5, &QPushButton::click);
     tests->addSeparator();
     // A user choosing "Полный тест" from the menu expects the full test, as from its button.
@@ -234,7 +235,9 @@ void TMainForm::FormCreate() {
     TabSheet1->FormCreate();
 }
 
-void TMainForm::FormShow() { TabSheet1->FormShow(); }
+void TMainForm::FormShow() {
+    TabSheet1->FormShow();
+}
 
 void TMainForm::FormActivate() {
     activatedOnce_ = true;
@@ -248,11 +251,21 @@ void TMainForm::openModal(QDialog* window) {
     }
 }
 
-void TMainForm::Button1Click() { openModal(MonitorForm); }
-void TMainForm::Button2Click() { openModal(Form1); }
-void TMainForm::Button4Click() { openModal(FormKlava); }
-void TMainForm::Button5Click() { openModal(SoundForm); }
-void TMainForm::Button6Click() { openModal(TestForm); }
+void TMainForm::Button1Click() {
+    openModal(MonitorForm);
+}
+void TMainForm::Button2Click() {
+    openModal(Form1);
+}
+void TMainForm::Button4Click() {
+    openModal(FormKlava);
+}
+void TMainForm::Button5Click() {
+    openModal(SoundForm);
+}
+void TMainForm::Button6Click() {
+    openModal(TestForm);
+}
 
 void TMainForm::Button3Click() {
     PageControl1->setCurrentIndex(1);
@@ -297,13 +310,21 @@ void TMainForm::Timer1Timer() {
     ++BatteryTicks;
 }
 
-QIcon TMainForm::MakeTextIcon(const QString& text) const { return makeTextIcon(text, font()); }
+QIcon TMainForm::MakeTextIcon(const QString& text) const {
+    return makeTextIcon(text, font());
+}
 
-void TMainForm::Timer2Timer() { TabSheet1->Timer2Timer(); }
+void TMainForm::Timer2Timer() {
+    TabSheet1->Timer2Timer();
+}
 
-void TMainForm::Timer3Timer() { TabSheet2->Timer3Timer(); }
+void TMainForm::Timer3Timer() {
+    TabSheet2->Timer3Timer();
+}
 
-void TMainForm::HelpClick() { openManual(this); }
+void TMainForm::HelpClick() {
+    openManual(this);
+}
 
 void TMainForm::OptionsClick() {
     if (OptionsForm != nullptr) {
@@ -321,7 +342,9 @@ bool TMainForm::measureOptionTicked() const {
     return OptionsForm != nullptr && OptionsForm->measureOptionTicked();
 }
 
-bool TMainForm::clockTimerRunning() const { return Timer2->isActive(); }
+bool TMainForm::clockTimerRunning() const {
+    return Timer2->isActive();
+}
 
 void TMainForm::setClockTimerRunning(bool running) {
     if (running) {

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "app/shared/AppServices.h"
+#include "app/shared/ClockTimerSwitch.h"
+
 #include <QIcon>
 #include <QMainWindow>
 #include <memory>
-
-#include "app/shared/AppServices.h"
-#include "app/shared/ClockTimerSwitch.h"
 
 class QDialog;
 class QLabel;
@@ -88,7 +88,8 @@ protected:
 private:
     void buildButtonColumn();
     void buildMenus();
-    QPushButton* addTestButton(QWidget* panel, const char* name, const char* caption, int y, const char* below);
+    QPushButton* addTestButton(QWidget* panel, const char* name, const char* caption, int y,
+                               const char* below);
     void openModal(QDialog* window);
     void settleOuterSize();
 

@@ -1,9 +1,9 @@
 #include "app/OptionsForm.h"
 
+#include "app/shared/ClockTimerSwitch.h"
+
 #include <QCheckBox>
 #include <QPushButton>
-
-#include "app/shared/ClockTimerSwitch.h"
 
 namespace vexlin {
 
@@ -35,8 +35,12 @@ void TOptionsForm::CheckBox1Click() {
     clock_.setClockTimerRunning(CheckBox1->isChecked());
 }
 
-void TOptionsForm::Button1Click() { Button1->setEnabled(false); }
+void TOptionsForm::Button1Click() {
+    Button1->setEnabled(false);
+}
 
-bool TOptionsForm::measureOptionTicked() const { return CheckBox1->isChecked(); }
+bool TOptionsForm::measureOptionTicked() const {
+    return CheckBox1->isChecked();
+}
 
 } // namespace vexlin

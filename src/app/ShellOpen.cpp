@@ -1,11 +1,11 @@
 #include "app/ShellOpen.h"
 
+#include "app/shared/Dialogs.h"
+#include "platform/DataFiles.h"
+
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QUrl>
-
-#include "app/shared/Dialogs.h"
-#include "platform/DataFiles.h"
 
 namespace vexlin {
 
@@ -13,7 +13,8 @@ bool openWithDesktop(QWidget* parent, const QString& url) {
     if (QDesktopServices::openUrl(QUrl(url))) {
         return true;
     }
-    dialogs().message(parent, "Vexlin", QString("Не удалось открыть %1: в системе нет программы для этого.").arg(url),
+    dialogs().message(parent, "Vexlin",
+                      QString("Не удалось открыть %1: в системе нет программы для этого.").arg(url),
                       Dialogs::Icon::Warning);
     return false;
 }

@@ -1,7 +1,5 @@
 #include "app/Startup.h"
 
-#include <memory>
-
 #include "app/AboutForm.h"
 #include "app/Application.h"
 #include "app/Forms.h"
@@ -16,6 +14,8 @@
 #include "tests/keyboard/FormKlava.h"
 #include "tests/screen/MonitorForm.h"
 
+#include <memory>
+
 namespace vexlin {
 
 bool refuseSecondInstance(platform::InstanceGuard& guard) {
@@ -23,10 +23,11 @@ bool refuseSecondInstance(platform::InstanceGuard& guard) {
         return false;
     }
     // The running copy is neither activated nor signalled.
-    dialogs().message(nullptr, "Vuduredazidazur-Edoduvivodore zirezi",
-                      "Приложение уже запущено (возможно оно свернуто на панели задач): Нажмите кнопку ОК для "
-                      "продолжения работы",
-                      Dialogs::Icon::None);
+    dialogs().message(
+        nullptr, "Vuduredazidazur-Edoduvivodore zirezi",
+        "Приложение уже запущено (возможно оно свернуто на панели задач): Нажмите кнопку ОК для "
+        "продолжения работы",
+        Dialogs::Icon::None);
     return true;
 }
 

@@ -1,7 +1,7 @@
+#include "app/Startup.h"
+
 #include <cstdio>
 #include <exception>
-
-#include "app/Startup.h"
 
 int main(int argc, char** argv) {
     try {

@@ -58,6 +58,8 @@ std::vector<std::filesystem::path> defaultDataRoots() {
     return roots;
 }
 
-std::filesystem::path dataPath(std::string_view relative) { return resolveDataPath(relative, defaultDataRoots()); }
+std::filesystem::path dataPath(std::string_view relative) {
+    return resolveDataPath(relative, defaultDataRoots());
+}
 
 } // namespace vexlin::platform

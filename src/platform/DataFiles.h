@@ -11,7 +11,8 @@ std::string normaliseDataPath(std::string_view path);
 
 // The first root under which the relative path exists; when none has it, the path under the first root, so
 // that a message about the missing file names where it was expected.
-std::filesystem::path resolveDataPath(std::string_view relative, const std::vector<std::filesystem::path>& roots);
+std::filesystem::path resolveDataPath(std::string_view relative,
+                                      const std::vector<std::filesystem::path>& roots);
 
 // The current directory, the executable's directory, the installed share directory.
 std::vector<std::filesystem::path> defaultDataRoots();

@@ -17,28 +17,41 @@ namespace impl = vexlin::platform::linux_impl;
 
 namespace vexlin::platform {
 
-std::unique_ptr<PowerSource> makePowerSource() { return std::make_unique<impl::LinuxPowerSource>("/"); }
-
-std::unique_ptr<InstanceGuard> makeInstanceGuard() {
-    return std::make_unique<impl::LinuxInstanceGuard>(impl::LinuxInstanceGuard::defaultDirectory(), "one_example");
+std::unique_ptr<PowerSource> makePowerSource() {
+    return std::make_unique<impl::LinuxPowerSource>("/");
 }
 
-std::unique_ptr<KeyboardInfo> makeKeyboardInfo() { return std::make_unique<impl::LinuxKeyboardInfo>("/"); }
+std::unique_ptr<InstanceGuard> makeInstanceGuard() {
+    return std::make_unique<impl::LinuxInstanceGuard>(impl::LinuxInstanceGuard::defaultDirectory(),
+                                                      "one_example");
+}
 
-std::unique_ptr<ThreadPriority> makeThreadPriority() { return std::make_unique<impl::LinuxThreadPriority>(); }
+std::unique_ptr<KeyboardInfo> makeKeyboardInfo() {
+    return std::make_unique<impl::LinuxKeyboardInfo>("/");
+}
+
+std::unique_ptr<ThreadPriority> makeThreadPriority() {
+    return std::make_unique<impl::LinuxThreadPriority>();
+}
 
 std::unique_ptr<ProgramLauncher> makeProgramLauncher() {
     return std::make_unique<impl::LinuxProgramLauncher>(impl::LinuxProgramLauncher::pathFromEnvironment());
 }
 
-std::unique_ptr<SystemFacts> makeSystemFacts() { return std::make_unique<impl::LinuxSystemFacts>("/"); }
+std::unique_ptr<SystemFacts> makeSystemFacts() {
+    return std::make_unique<impl::LinuxSystemFacts>("/");
+}
 
-std::unique_ptr<DiskPartitions> makeDiskPartitions() { return std::make_unique<impl::LinuxDiskPartitions>("/"); }
+std::unique_ptr<DiskPartitions> makeDiskPartitions() {
+    return std::make_unique<impl::LinuxDiskPartitions>("/");
+}
 
 std::unique_ptr<DisplayInfo> makeDisplayInfo() {
     return std::make_unique<impl::LinuxDisplayInfo>("/", impl::LinuxDisplayInfo::Options{});
 }
 
-std::unique_ptr<Processor> makeProcessor() { return std::make_unique<impl::LinuxProcessor>(); }
+std::unique_ptr<Processor> makeProcessor() {
+    return std::make_unique<impl::LinuxProcessor>();
+}
 
 } // namespace vexlin::platform

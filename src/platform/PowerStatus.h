@@ -13,9 +13,9 @@ struct PowerStatus {
     static constexpr std::uint32_t kUnknownSeconds = 0xFFFFFFFFu;
 
     // Battery flag bits.
-    static constexpr std::uint8_t kFlagHigh = 1;      // more than 66 %
-    static constexpr std::uint8_t kFlagLow = 2;       // less than 33 %
-    static constexpr std::uint8_t kFlagCritical = 4;  // less than 5 %
+    static constexpr std::uint8_t kFlagHigh = 1;     // more than 66 %
+    static constexpr std::uint8_t kFlagLow = 2;      // less than 33 %
+    static constexpr std::uint8_t kFlagCritical = 4; // less than 5 %
     static constexpr std::uint8_t kFlagCharging = 8;
     static constexpr std::uint8_t kFlagNoBattery = 128;
 

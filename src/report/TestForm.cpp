@@ -1,9 +1,9 @@
 #include "report/TestForm.h"
 
-#include <QPushButton>
-
 #include "app/shared/ClockTimerSwitch.h"
 #include "app/shared/Globals.h"
+
+#include <QPushButton>
 
 namespace vexlin {
 
@@ -28,7 +28,9 @@ TTestForm::TTestForm(AppServices& services, QWidget* parent) : Form(parent), ser
     Timer1->setInterval(1000);
 }
 
-void TTestForm::FormShow() { FullTestStep = 0; }
+void TTestForm::FormShow() {
+    FullTestStep = 0;
+}
 
 void TTestForm::FormClose() {
     FullTestRunning = false;

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QTimer>
-
 #include "app/shared/AppServices.h"
 #include "app/shared/Form.h"
+
+#include <QTimer>
 
 class QPushButton;
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <memory>
-
 #include "platform/DiskPartitions.h"
 #include "platform/DisplayInfo.h"
 #include "platform/InstanceGuard.h"
@@ -11,6 +9,8 @@
 #include "platform/ProgramLauncher.h"
 #include "platform/SystemFacts.h"
 #include "platform/ThreadPriority.h"
+
+#include <memory>
 
 namespace vexlin {
 

@@ -33,9 +33,13 @@ Dialogs* current = &realDialogs;
 
 } // namespace
 
-Dialogs& dialogs() { return *current; }
+Dialogs& dialogs() {
+    return *current;
+}
 
-void setDialogs(Dialogs* replacement) { current = replacement != nullptr ? replacement : &realDialogs; }
+void setDialogs(Dialogs* replacement) {
+    current = replacement != nullptr ? replacement : &realDialogs;
+}
 
 void RecordingDialogs::message(QWidget*, const QString& caption, const QString& text, Icon icon) {
     shown.push_back({caption, text, icon});

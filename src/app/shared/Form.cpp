@@ -1,9 +1,9 @@
 #include "app/shared/Form.h"
 
 #include <QEvent>
+#include <QMoveEvent>
 #include <QScopedValueRollback>
 #include <QShowEvent>
-#include <QMoveEvent>
 
 namespace vexlin {
 

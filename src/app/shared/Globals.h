@@ -1,8 +1,8 @@
 #pragma once
 
-#include <cstdint>
-
 #include "platform/PowerStatus.h"
+
+#include <cstdint>
 
 // Program-wide state shared by the windows; plain values, no Qt.
 namespace vexlin {

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/InstanceGuard.h"
+
 #include <filesystem>
 #include <string>
-
-#include "platform/InstanceGuard.h"
 
 namespace vexlin::platform::linux_impl {
 

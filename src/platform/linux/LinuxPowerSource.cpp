@@ -1,5 +1,7 @@
 #include "platform/linux/LinuxPowerSource.h"
 
+#include "platform/linux/SysfsReader.h"
+
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -7,13 +9,11 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/linux/SysfsReader.h"
-
 namespace vexlin::platform::linux_impl {
 namespace {
 
 struct Battery {
-    std::string status;               // "Charging", "Discharging", "Full", "Not charging", "Unknown"
+    std::string status;                   // "Charging", "Discharging", "Full", "Not charging", "Unknown"
     std::optional<std::int64_t> capacity; // percent
     std::optional<std::int64_t> now;      // energy (µWh) or charge (µAh)
     std::optional<std::int64_t> full;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <filesystem>
-
 #include "platform/PowerSource.h"
+
+#include <filesystem>
 
 namespace vexlin::platform::linux_impl {
 

@@ -34,7 +34,10 @@ const Table& table() {
         {"drwtsn32", {{{"gnome-abrt"}}, {{"gnome-logs"}}, {{"ksystemlog"}}}},
         {"dxdiag", {{{"hardinfo"}}, {{"kinfocenter"}}, {{"gnome-control-center", "info-overview"}}}},
         {"mmc C:\\windows\\system32\\com\\comexp.msc",
-         {{{"systemdgenie"}}, {{"gnome-system-monitor"}}, {{"plasma-systemmonitor"}}, {{"xfce4-taskmanager"}}}},
+         {{{"systemdgenie"}},
+          {{"gnome-system-monitor"}},
+          {{"plasma-systemmonitor"}},
+          {{"xfce4-taskmanager"}}}},
         {"regedit", {{{"dconf-editor"}}, {{"kconfigeditor"}}, {{"gconf-editor"}}}},
         // sysedit opened the system's start-up configuration files in an editor.
         {"sysedit",

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "platform/ProgramLauncher.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "platform/ProgramLauncher.h"
 
 namespace vexlin::platform::linux_impl {
 
