@@ -35,6 +35,14 @@ QLabel* sunkenText(QWidget* parent, const char* name, int x, int y, int width = 
     return label;
 }
 
+// The fields keep their designed 129-pixel width, which cuts the longer texts (all five flag texts run
+// together); the tip shows the whole text.
+void setFieldText(QLabel* field, const std::string& text) {
+    const QString whole = QString::fromStdString(text);
+    field->setText(whole);
+    field->setToolTip(whole);
+}
+
 } // namespace
 
 // Drag-to-zoom as in the chart's own rubber band; the right button goes back to the whole run.  No panning.
@@ -169,13 +177,13 @@ void BatteryPage::buildChart() {
 }
 
 void BatteryPage::showTexts(const battery::MonitorTick& tick) {
-    StaticText7->setText(QString::fromStdString(tick.runTime));
-    StaticText8->setText(QString::fromStdString(tick.charge));
-    StaticText9->setText(QString::fromStdString(tick.flags));
+    setFieldText(StaticText7, tick.runTime);
+    setFieldText(StaticText8, tick.charge);
+    setFieldText(StaticText9, tick.flags);
     if (tick.powerSource) {
-        StaticText10->setText(QString::fromStdString(*tick.powerSource));
+        setFieldText(StaticText10, *tick.powerSource);
     }
-    StaticText26->setText(QString::fromStdString(tick.testRunning));
+    setFieldText(StaticText26, tick.testRunning);
 }
 
 void BatteryPage::addChartPoint(const battery::MonitorTick& tick) {
@@ -271,7 +279,7 @@ void BatteryPage::Timer3Timer() {
 }
 
 void BatteryPage::showAnalysis() {
-    StaticText24->setText(QString::fromStdString(analysis_.text()));
+    setFieldText(StaticText24, analysis_.text());
     Button9->setEnabled(!analysis_.running());
     if (Timer3 == nullptr) {
         return;
