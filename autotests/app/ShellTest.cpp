@@ -399,15 +399,27 @@ void ShellTest::closingATestWindowResumesTheClock() {
 }
 
 void ShellTest::repaintPostponesTheMeasurement() {
+    // A long period keeps the real measurement from running while the test looks at the timer.
+    MainForm->Timer2->setInterval(60000);
+    MainForm->Timer2->setTimerType(Qt::PreciseTimer); // a coarse timer reports its remaining time rounded
     OptionsForm->CheckBox1->click();
     MainForm->show();
     QVERIFY(QTest::qWaitForWindowExposed(MainForm));
-    QTest::qWait(30);
+    QTest::qWait(300);
     const int before = MainForm->Timer2->remainingTime();
+    QVERIFY(before <= 59800);
     MainForm->repaint();
     QVERIFY(MainForm->Timer2->isActive());
     QVERIFY(MainForm->Timer2->remainingTime() > before);
-    OptionsForm->CheckBox1->click();
+
+    // Without the option a repaint leaves a running timer alone.
+    OptionsForm->CheckBox1->setChecked(false);
+    QTest::qWait(300);
+    const int untouched = MainForm->Timer2->remainingTime();
+    MainForm->repaint();
+    QVERIFY(MainForm->Timer2->remainingTime() <= untouched);
+    MainForm->Timer2->stop();
+    MainForm->Timer2->setInterval(50);
     MainForm->hide();
 }
 
