@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gfx/LittleEndianWriter.h"
+
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -9,37 +11,7 @@
 // out after the tags unless a gap is asked for, so tests can check that offsets are honoured.
 namespace vexlin::gfx::testing {
 
-class Bytes {
-public:
-    void i32(std::int32_t v) {
-        for (int i = 0; i < 4; ++i) {
-            data.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i)));
-        }
-    }
-    void i16(std::int16_t v) {
-        data.push_back(static_cast<std::uint8_t>(static_cast<std::uint16_t>(v)));
-        data.push_back(static_cast<std::uint8_t>(static_cast<std::uint16_t>(v) >> 8));
-    }
-    void u8(std::uint8_t v) { data.push_back(v); }
-    void f32(float v) {
-        std::uint32_t bits;
-        std::memcpy(&bits, &v, 4);
-        i32(static_cast<std::int32_t>(bits));
-    }
-    void text(const std::string& s, std::size_t width) {
-        for (std::size_t i = 0; i < width; ++i) {
-            data.push_back(i < s.size() ? static_cast<std::uint8_t>(s[i]) : 0);
-        }
-    }
-    void zeros(std::size_t n) { data.insert(data.end(), n, 0); }
-    void patch(std::size_t at, std::int32_t v) {
-        for (int i = 0; i < 4; ++i) {
-            data[at + static_cast<std::size_t>(i)] =
-                static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i));
-        }
-    }
-    std::vector<std::uint8_t> data;
-};
+using Bytes = LittleEndianWriter;
 
 struct TestSurface {
     std::string name;
@@ -153,7 +125,7 @@ inline std::vector<std::uint8_t> buildMd3(const TestModel& m) {
             }
         }
     }
-    return out.data;
+    return out.data();
 }
 
 } // namespace vexlin::gfx::testing

@@ -174,9 +174,9 @@ std::size_t firstSurface(const std::vector<std::uint8_t>& bytes) {
 
 void patch(std::vector<std::uint8_t>& bytes, std::size_t at, std::int32_t value) {
     testing::Bytes b;
-    b.data = bytes;
+    b.data() = bytes;
     b.patch(at, value);
-    bytes = b.data;
+    bytes = b.data();
 }
 
 TEST_P(Md3Damaged, IsRefusedWithAMessageNamingTheFile) {

@@ -8,6 +8,8 @@
 //
 // Coordinates: X forward, Y to the figure's left, Z up, in MD3 units (a standing figure is about 56 tall,
 // its hips at the lower body's origin).
+#include "gfx/LittleEndianWriter.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -177,35 +179,7 @@ struct Model {
 // --- MD3 writer
 // ----------------------------------------------------------------------------------------------
 
-class Bytes {
-public:
-    void i32(std::int32_t v) {
-        for (int i = 0; i < 4; ++i) {
-            data_.push_back(static_cast<std::uint8_t>((static_cast<std::uint32_t>(v) >> (8 * i)) & 0xff));
-        }
-    }
-    void i16(std::int16_t v) {
-        data_.push_back(static_cast<std::uint8_t>(static_cast<std::uint16_t>(v) & 0xff));
-        data_.push_back(static_cast<std::uint8_t>(static_cast<std::uint16_t>(v) >> 8));
-    }
-    void u8(std::uint8_t v) { data_.push_back(v); }
-    void f32(float v) {
-        std::uint32_t bits;
-        std::memcpy(&bits, &v, 4);
-        i32(static_cast<std::int32_t>(bits));
-    }
-    void text(const std::string& s, std::size_t width) {
-        for (std::size_t i = 0; i < width; ++i) {
-            data_.push_back(i < s.size() ? static_cast<std::uint8_t>(s[i]) : 0);
-        }
-    }
-    std::size_t size() const { return data_.size(); }
-    const std::vector<std::uint8_t>& data() const { return data_; }
-    void append(const Bytes& other) { data_.insert(data_.end(), other.data_.begin(), other.data_.end()); }
-
-private:
-    std::vector<std::uint8_t> data_;
-};
+using Bytes = vexlin::gfx::LittleEndianWriter;
 
 std::int16_t fixed(float v) {
     return static_cast<std::int16_t>(std::lround(std::clamp(v * 64.0f, -32768.0f, 32767.0f)));
