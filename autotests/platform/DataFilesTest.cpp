@@ -1,5 +1,7 @@
 #include "platform/DataFiles.h"
 
+#include "support/TempDir.h"
+
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -17,9 +19,8 @@ TEST(DataFiles, BackSlashesBecomeSlashes) {
 }
 
 TEST(DataFiles, FirstRootThatHoldsTheFileWinsElseTheFirstRootIsNamed) {
-    char pattern[] = "/tmp/vexlin-data-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    const fs::path base = pattern;
+    const vexlin::testing::TempDir temp("vexlin-data");
+    const fs::path& base = temp.path();
     const fs::path current = base / "cwd";
     const fs::path beside = base / "exe";
     fs::create_directories(current / "data");
@@ -32,7 +33,6 @@ TEST(DataFiles, FirstRootThatHoldsTheFileWinsElseTheFirstRootIsNamed) {
     EXPECT_EQ(resolveDataPath("data\\model\\a.md3", roots), beside / "data/model/a.md3");
     EXPECT_EQ(resolveDataPath("data/klava.bmp", roots), current / "data/klava.bmp");
     EXPECT_EQ(resolveDataPath("data/none.mp3", roots), current / "data/none.mp3");
-    fs::remove_all(base);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "platform/linux/LinuxInstanceGuard.h"
+#include "support/TempDir.h"
 
 #include <csignal>
 #include <filesystem>
@@ -13,17 +14,11 @@ namespace {
 
 class InstanceGuardTest : public testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/vexlin-guard-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
     void TearDown() override {
         if (holder_ > 0) {
             ::kill(holder_, SIGKILL);
             ::waitpid(holder_, nullptr, 0);
         }
-        std::filesystem::remove_all(dir_);
     }
 
     // Another process that takes the guard and keeps it until it is killed.
@@ -47,7 +42,8 @@ protected:
         ASSERT_EQ(state, 'A');
     }
 
-    std::filesystem::path dir_;
+    vexlin::testing::TempDir temp_{"vexlin-guard"};
+    const std::filesystem::path dir_ = temp_.path();
     pid_t holder_ = -1;
 };
 

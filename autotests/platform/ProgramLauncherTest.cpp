@@ -1,4 +1,5 @@
 #include "platform/linux/LinuxProgramLauncher.h"
+#include "support/TempDir.h"
 
 #include <chrono>
 #include <filesystem>
@@ -14,13 +15,6 @@ namespace {
 
 class LauncherTest : public testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/vexlin-launch-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
     // A fake tool that records its arguments in <name>.ran.
     void installTool(const std::string& name, bool executable = true) {
         const auto file = dir_ / name;
@@ -41,7 +35,8 @@ protected:
         return in ? args : "<not run>";
     }
 
-    std::filesystem::path dir_;
+    vexlin::testing::TempDir temp_{"vexlin-launch"};
+    const std::filesystem::path dir_ = temp_.path();
 };
 
 TEST_F(LauncherTest, StartsTheFirstInstalledCandidateWithItsArguments) {
