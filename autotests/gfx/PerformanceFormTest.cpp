@@ -116,9 +116,14 @@ private slots:
 
     void timerTickPublishesAndRestartsTheCount() {
         FrameCount = 57;
-        form_->Timer1Timer();
+        form_->publishFrameCount(1000);
         QCOMPARE(form_->Label3->text(), QString("57"));
         QCOMPARE(form_->windowTitle(), QString("Производительность видео карты и процессора [57 FPS]"));
+        QCOMPARE(FrameCount, 0);
+        // A tick that came half a second late still shows frames per second.
+        FrameCount = 600;
+        form_->publishFrameCount(1500);
+        QCOMPARE(form_->Label3->text(), QString("400"));
         QCOMPARE(FrameCount, 0);
     }
 

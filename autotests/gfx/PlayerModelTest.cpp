@@ -374,6 +374,26 @@ TEST(Counter, CaptionCarriesTheCount) {
     EXPECT_EQ(performanceCaption(57), "Производительность видео карты и процессора [57 FPS]");
 }
 
+struct RateCase {
+    const char* name;
+    std::int64_t frames;
+    std::int64_t intervalMs;
+    std::int32_t perSecond;
+};
+
+class FrameRate : public ::testing::TestWithParam<RateCase> {};
+
+TEST_P(FrameRate, IsTheCountScaledToOneSecond) {
+    EXPECT_EQ(framesPerSecond(GetParam().frames, GetParam().intervalMs), GetParam().perSecond);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Counter, FrameRate,
+    ::testing::Values(RateCase{"OnTime", 57, 1000, 57}, RateCase{"TimerFiredLate", 600, 1500, 400},
+                      RateCase{"TimerFiredEarly", 99, 990, 100}, RateCase{"HalvesRoundAway", 1, 2000, 1},
+                      RateCase{"NoIntervalKeepsTheCount", 42, 0, 42}, RateCase{"NothingDrawn", 0, 1000, 0}),
+    [](const auto& info) { return info.param.name; });
+
 TEST(Counter, ElapsedTimeIsTheMeanOfTrueAndPrevious) {
     EXPECT_EQ(smoothElapsed(1000, 0), 500u);
     EXPECT_EQ(smoothElapsed(1001, 500), 750u);

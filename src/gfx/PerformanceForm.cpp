@@ -113,6 +113,7 @@ void TForm1::FormCreate() {
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     glEnable(GL_TEXTURE_2D);
     startTime_.start();
+    countInterval_.start();
     FormResize();
     if (!loadScene()) {
         return; // nothing is drawn and the counter stays 0
@@ -232,7 +233,11 @@ void TForm1::DrawScene() {
 }
 
 void TForm1::Timer1Timer() {
-    FrameCount = static_cast<std::int32_t>(std::lround(FrameCount * 1000.0 / 1000.0));
+    publishFrameCount(countInterval_.restart());
+}
+
+void TForm1::publishFrameCount(std::int64_t intervalMs) {
+    FrameCount = gfx::framesPerSecond(FrameCount, intervalMs);
     setWindowTitle(QString::fromStdString(gfx::performanceCaption(FrameCount)));
     Label3->setText(QString::number(FrameCount));
     FrameCount = 0;

@@ -36,6 +36,8 @@ public:
     void FormShow() override;
     void FormClose() override;
     void Timer1Timer();
+    // Publishes the frames counted over the last intervalMs milliseconds as frames per second.
+    void publishFrameCount(std::int64_t intervalMs);
     void FormResize();
     void FormMouseDown(Qt::MouseButton button, int x, int y);
     void FormMouseMove(int x, int y);
@@ -84,6 +86,7 @@ private:
     gfx::SceneView scene_;
     QElapsedTimer startTime_;
     QElapsedTimer lastShown_;
+    QElapsedTimer countInterval_; // since the frame counter was last published
     std::uint32_t elapsedTime_ = 0;
     std::uint32_t lastElapsedTime_ = 0;
 };

@@ -26,6 +26,11 @@ struct SceneView {
 // The elapsed time the animation sees: the mean of the true elapsed milliseconds and the previous value.
 std::uint32_t smoothElapsed(std::uint32_t trueElapsedMs, std::uint32_t lastElapsedMs);
 
+// The frames of the last second from the frames counted since the previous count.  The count is scaled by the
+// time that really passed, because a timer of the idle-priority interface thread fires late under load and
+// an unscaled count would then read high; a non-positive interval gives the count as it is.
+std::int32_t framesPerSecond(std::int64_t frames, std::int64_t intervalMs);
+
 // "Производительность видео карты и процессора [57 FPS]"
 std::string performanceCaption(std::int32_t framesPerSecond);
 std::string performanceTitle();
