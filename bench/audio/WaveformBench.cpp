@@ -2,6 +2,7 @@
 // polyline drawn (WaveformBox::drawPoints).  Budget: under 1 ms for a 5100-sample buffer; at 100-sample
 // buffers, 220 of them (one second of sound) must take a small fraction of a second.
 
+#include "support/QtBenchMain.h"
 #include "tests/audio/CaptureFormat.h"
 #include "tests/audio/Mp3Decoder.h"
 #include "tests/audio/Waveform.h"
@@ -92,15 +93,5 @@ BENCHMARK(BM_OneSecondOf100SampleBuffers)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     // The box is a widget, so an application object is needed; no window is shown.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vexlin::bench::runWithApplication<QApplication>(argc, argv);
 }

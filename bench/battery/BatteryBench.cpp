@@ -4,6 +4,7 @@
 #include "app/shared/Globals.h"
 #include "battery/BatteryPage.h"
 #include "battery/TrayIcon.h"
+#include "support/QtBenchMain.h"
 
 #include <QApplication>
 #include <QCategoryAxis>
@@ -150,16 +151,5 @@ BENCHMARK(BM_AllPointsInTheSeriesRepaint)->Unit(benchmark::kMillisecond)->Iterat
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    fixture().form.reset();
-    return 0;
+    return vexlin::bench::runWithApplication<QApplication>(argc, argv, [] { fixture().form.reset(); });
 }

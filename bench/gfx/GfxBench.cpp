@@ -2,6 +2,7 @@
 #include "gfx/GlTextures.h"
 #include "gfx/PlayerModel.h"
 #include "platform/DataFiles.h"
+#include "support/QtBenchMain.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -177,9 +178,5 @@ BENCHMARK(BM_FrameWithOpenGl)->Unit(benchmark::kMicrosecond)->UseRealTime();
 } // namespace
 
 int main(int argc, char** argv) {
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vexlin::bench::runWithApplication<QGuiApplication>(argc, argv);
 }

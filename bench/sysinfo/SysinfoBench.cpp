@@ -3,6 +3,7 @@
 #include "app/shared/AppServices.h"
 #include "platform/Factory.h"
 #include "platform/linux/LinuxDisplayInfo.h"
+#include "support/QtBenchMain.h"
 #include "sysinfo/ClockMeasurement.h"
 #include "sysinfo/Inventory.h"
 #include "sysinfo/SystemPage.h"
@@ -155,12 +156,5 @@ BENCHMARK(BM_ClockIdleThreadUnraised)->Unit(benchmark::kMillisecond)->Iterations
 } // namespace
 
 int main(int argc, char** argv) {
-    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vexlin::bench::runWithApplication<QApplication>(argc, argv);
 }
