@@ -176,7 +176,7 @@ private slots:
     void listsEveryRecordingDeviceWithItsFormats() {
         const auto inputs = QMediaDevices::audioInputs();
         if (inputs.isEmpty()) {
-            QSKIP("no recording device on this desktop");
+            VEXLIN_NEEDS_TEST_DESKTOP("no recording device on this desktop");
         }
         AppServices services;
         TSoundForm form(services);
@@ -507,7 +507,8 @@ private:
 
     void requireTestDesktopAudio() {
         if (!testing::testDesktopAudio()) {
-            QSKIP("needs the test desktop's sound server with its null sink (scripts/headless-desktop.sh)");
+            VEXLIN_NEEDS_TEST_DESKTOP(
+                "needs the test desktop's sound server with its null sink (scripts/headless-desktop.sh)");
         }
     }
 };
