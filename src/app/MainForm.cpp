@@ -4,6 +4,7 @@
 #include "app/Forms.h"
 #include "app/OptionsForm.h"
 #include "app/ShellOpen.h"
+#include "app/ToolMessage.h"
 #include "app/shared/Dialogs.h"
 #include "app/shared/Globals.h"
 #include "battery/BatteryPage.h"
@@ -284,19 +285,11 @@ void TMainForm::Button8Click() {
 
 void TMainForm::runTool(const QString& title, const char* windowsCommandLine) {
     const auto result = services_.launcher->run(windowsCommandLine);
-    if (result.launched) {
-        return;
+    if (!result.launched) {
+        dialogs().message(this, "Vexlin",
+                          QString::fromStdString(missingToolText(title.toStdString(), result.lookedFor)),
+                          Dialogs::Icon::Warning);
     }
-    QStringList names;
-    for (const auto& name : result.lookedFor) {
-        names << QString::fromStdString(name);
-    }
-    const QString text =
-        names.isEmpty()
-            ? QString("«%1»: в этой системе нет подходящей программы.").arg(title)
-            : QString("«%1»: не удалось запустить ни одну из программ: %2. Установите одну из них.")
-                  .arg(title, names.join(", "));
-    dialogs().message(this, "Vexlin", text, Dialogs::Icon::Warning);
 }
 
 void TMainForm::Timer1Timer() {
