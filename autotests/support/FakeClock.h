@@ -9,7 +9,6 @@ class FakeClock final : public ClockTimerSwitch {
 public:
     explicit FakeClock(bool optionTicked = false) : ticked(optionTicked) {}
     bool measureOptionTicked() const override { return ticked; }
-    bool clockTimerRunning() const override { return running; }
     void setClockTimerRunning(bool on) override { running = on; }
 
     bool ticked = false;

@@ -335,10 +335,6 @@ bool TMainForm::measureOptionTicked() const {
     return OptionsForm != nullptr && OptionsForm->measureOptionTicked();
 }
 
-bool TMainForm::clockTimerRunning() const {
-    return Timer2->isActive();
-}
-
 void TMainForm::setClockTimerRunning(bool running) {
     if (running) {
         Timer2->start();

@@ -57,7 +57,6 @@ public:
 
     // ClockTimerSwitch
     bool measureOptionTicked() const override;
-    bool clockTimerRunning() const override;
     void setClockTimerRunning(bool running) override;
 
     QWidget* Panel1 = nullptr;

@@ -2,7 +2,6 @@
 
 #include "app/shared/ClockTimerSwitch.h"
 #include "app/shared/Dialogs.h"
-#include "app/shared/Globals.h"
 #include "gfx/FrameView.h"
 #include "gfx/GlSink.h"
 #include "platform/DataFiles.h"
@@ -259,11 +258,7 @@ void TForm1::FormShow() {
 }
 
 void TForm1::FormClose() {
-    if (FullTestRunning) {
-        FullTestStep = 14; // the full test goes on with the keyboard
-    } else if (services_.clock != nullptr) {
-        resumeClockAfterTest(*services_.clock, FullTestRunning);
-    }
+    closeTestWindow(services_.clock, 14); // the full test goes on with the keyboard
 }
 
 void TForm1::FormMouseDown(Qt::MouseButton button, int x, int y) {

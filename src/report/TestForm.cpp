@@ -35,8 +35,8 @@ void TTestForm::FormShow() {
 void TTestForm::FormClose() {
     FullTestRunning = false;
     Button1->setEnabled(false);
-    if (services_.clock != nullptr && services_.clock->measureOptionTicked()) {
-        services_.clock->setClockTimerRunning(true);
+    if (services_.clock != nullptr) {
+        resumeClockAfterTest(*services_.clock, FullTestRunning);
     }
 }
 

@@ -17,7 +17,6 @@ namespace vexlin {
 class ClockTimerSwitch;
 
 // What the windows need of the system, handed to them at creation so a test can pass fakes.
-// Later subsystems add their sources here.
 struct AppServices {
     std::unique_ptr<platform::PowerSource> power;
     std::unique_ptr<platform::ProgramLauncher> launcher;

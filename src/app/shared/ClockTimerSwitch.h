@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/shared/Globals.h"
+
 namespace vexlin {
 
 // The main window's clock-measurement timer as the test windows see it.
@@ -8,7 +10,6 @@ public:
     virtual ~ClockTimerSwitch() = default;
     // The options window's "Считать реальную частоту CPU".
     virtual bool measureOptionTicked() const = 0;
-    virtual bool clockTimerRunning() const = 0;
     virtual void setClockTimerRunning(bool running) = 0;
 };
 
@@ -16,6 +17,16 @@ public:
 inline void resumeClockAfterTest(ClockTimerSwitch& clock, bool fullTestRunning) {
     if (clock.measureOptionTicked() && !fullTestRunning) {
         clock.setClockTimerRunning(true);
+    }
+}
+
+// How a test window closes: during a full test it moves the sequence on to the step after it; outside one it
+// starts the clock measurements again when the option is ticked.
+inline void closeTestWindow(ClockTimerSwitch* clock, int nextFullTestStep) {
+    if (FullTestRunning) {
+        FullTestStep = nextFullTestStep;
+    } else if (clock != nullptr) {
+        resumeClockAfterTest(*clock, FullTestRunning);
     }
 }
 

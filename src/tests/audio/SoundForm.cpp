@@ -2,7 +2,6 @@
 
 #include "app/shared/ClockTimerSwitch.h"
 #include "app/shared/Dialogs.h"
-#include "app/shared/Globals.h"
 #include "platform/DataFiles.h"
 #include "tests/audio/CaptureFormat.h"
 #include "tests/audio/InputFormats.h"
@@ -339,11 +338,7 @@ void TSoundForm::FormClose() {
     // Defaults for the next opening; capture has stopped, so these do not restart it.
     TrackBar1->setValue(0);
     CheckBox1->setChecked(false);
-    if (FullTestRunning) {
-        FullTestStep = 28; // the full test finishes
-    } else if (services_.clock != nullptr) {
-        resumeClockAfterTest(*services_.clock, FullTestRunning);
-    }
+    closeTestWindow(services_.clock, 28); // the full test finishes
 }
 
 } // namespace vexlin

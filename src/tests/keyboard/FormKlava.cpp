@@ -2,7 +2,6 @@
 
 #include "app/shared/ClockTimerSwitch.h"
 #include "app/shared/Dialogs.h"
-#include "app/shared/Globals.h"
 #include "platform/DataFiles.h"
 #include "tests/keyboard/KeyEventMapping.h"
 #include "tests/keyboard/PictureBox.h"
@@ -128,11 +127,7 @@ void TFormKlava::FormActivate() {
 void TFormKlava::FormClose() {
     qApp->removeEventFilter(this);
     releaseImages();
-    if (FullTestRunning) {
-        FullTestStep = 16; // the full test goes on with the clock measurement
-    } else if (services_.clock != nullptr) {
-        resumeClockAfterTest(*services_.clock, FullTestRunning);
-    }
+    closeTestWindow(services_.clock, 16); // the full test goes on with the clock measurement
 }
 
 bool TFormKlava::loadImages() {
