@@ -8,7 +8,7 @@
 #include "app/Startup.h"
 #include "app/shared/Dialogs.h"
 #include "app/shared/Globals.h"
-#include "tests/keyboard/FormKlava.h"
+#include "keyboard/FormKlava.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "tests/audio/CaptureFormat.h"
+#include "audio/CaptureFormat.h"
 
 #include <gtest/gtest.h>
 #include <string>

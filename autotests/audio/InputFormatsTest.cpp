@@ -1,4 +1,4 @@
-#include "tests/audio/InputFormats.h"
+#include "audio/InputFormats.h"
 
 #include <gtest/gtest.h>
 #include <string>

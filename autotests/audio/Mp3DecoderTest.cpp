@@ -1,4 +1,4 @@
-#include "tests/audio/Mp3Decoder.h"
+#include "audio/Mp3Decoder.h"
 
 #include <cmath>
 #include <filesystem>

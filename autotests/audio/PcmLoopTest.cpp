@@ -1,4 +1,4 @@
-#include "tests/audio/PcmLoop.h"
+#include "audio/PcmLoop.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "tests/audio/Polyline.h"
+#include "audio/Polyline.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

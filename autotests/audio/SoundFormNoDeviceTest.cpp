@@ -2,8 +2,8 @@
 // at a socket that does not exist, so the sound server offers no inputs and no outputs.
 
 #include "app/shared/Dialogs.h"
-#include "tests/audio/MusicPlayer.h"
-#include "tests/audio/SoundForm.h"
+#include "audio/MusicPlayer.h"
+#include "audio/SoundForm.h"
 
 #include <QAudioDevice>
 #include <QElapsedTimer>

@@ -1,17 +1,17 @@
 // The audio test window on the test desktop: its controls, restart rules, close handler, and real capture
 // and playback against the sound server's null sink ("testsink") and the microphone fed from it ("testmic").
 
-#include "tests/audio/SoundForm.h"
+#include "audio/SoundForm.h"
 
 #include "PulseHelpers.h"
 #include "app/shared/ClockTimerSwitch.h"
 #include "app/shared/Dialogs.h"
 #include "app/shared/Globals.h"
 #include "support/FakeClock.h"
-#include "tests/audio/CaptureFormat.h"
-#include "tests/audio/Mp3Decoder.h"
-#include "tests/audio/MusicPlayer.h"
-#include "tests/audio/WaveformBox.h"
+#include "audio/CaptureFormat.h"
+#include "audio/Mp3Decoder.h"
+#include "audio/MusicPlayer.h"
+#include "audio/WaveformBox.h"
 
 #include <QAudioSink>
 #include <QBuffer>

@@ -1,4 +1,4 @@
-#include "tests/audio/Volume.h"
+#include "audio/Volume.h"
 
 #include <gtest/gtest.h>
 #include <string>

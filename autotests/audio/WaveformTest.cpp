@@ -1,6 +1,6 @@
-#include "tests/audio/Waveform.h"
+#include "audio/Waveform.h"
 
-#include "tests/audio/CaptureFormat.h"
+#include "audio/CaptureFormat.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
-#include "tests/keyboard/FormKlava.h"
+#include "keyboard/FormKlava.h"
 
 #include "app/shared/ClockTimerSwitch.h"
 #include "app/shared/Dialogs.h"
 #include "app/shared/Globals.h"
 #include "support/FakeClock.h"
-#include "tests/keyboard/KeyPlaces.h"
-#include "tests/keyboard/PictureBox.h"
+#include "keyboard/KeyPlaces.h"
+#include "keyboard/PictureBox.h"
 
 #include <QApplication>
 #include <QBuffer>

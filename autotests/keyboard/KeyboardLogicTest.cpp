@@ -1,7 +1,7 @@
-#include "tests/keyboard/KeyPlaces.h"
-#include "tests/keyboard/KeyTexts.h"
-#include "tests/keyboard/KeyboardTest.h"
-#include "tests/keyboard/PhysicalKeys.h"
+#include "keyboard/KeyPlaces.h"
+#include "keyboard/KeyTexts.h"
+#include "keyboard/KeyboardTest.h"
+#include "keyboard/PhysicalKeys.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

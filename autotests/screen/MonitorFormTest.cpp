@@ -1,4 +1,4 @@
-#include "tests/screen/MonitorForm.h"
+#include "screen/MonitorForm.h"
 
 #include "app/shared/ClockTimerSwitch.h"
 #include "support/FakeClock.h"

@@ -1,4 +1,4 @@
-#include "tests/screen/ScreenTest.h"
+#include "screen/ScreenTest.h"
 
 #include <gtest/gtest.h>
 #include <ostream>

@@ -3,10 +3,10 @@
 // buffers, 220 of them (one second of sound) must take a small fraction of a second.
 
 #include "support/QtBenchMain.h"
-#include "tests/audio/CaptureFormat.h"
-#include "tests/audio/Mp3Decoder.h"
-#include "tests/audio/Waveform.h"
-#include "tests/audio/WaveformBox.h"
+#include "audio/CaptureFormat.h"
+#include "audio/Mp3Decoder.h"
+#include "audio/Waveform.h"
+#include "audio/WaveformBox.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

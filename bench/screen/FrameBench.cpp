@@ -1,7 +1,7 @@
 // One frame of the screen test's pixel-response page at common panel sizes: the frame timer asks for a frame
 // every 16 ms, so a frame must take well under that.
-#include "tests/screen/FrameImage.h"
-#include "tests/screen/ScreenTest.h"
+#include "screen/FrameImage.h"
+#include "screen/ScreenTest.h"
 
 #include <QImage>
 #include <benchmark/benchmark.h>

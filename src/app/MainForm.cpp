@@ -13,9 +13,9 @@
 #include "gfx/PerformanceForm.h"
 #include "report/TestForm.h"
 #include "sysinfo/SystemPage.h"
-#include "tests/audio/SoundForm.h"
-#include "tests/keyboard/FormKlava.h"
-#include "tests/screen/MonitorForm.h"
+#include "audio/SoundForm.h"
+#include "keyboard/FormKlava.h"
+#include "screen/MonitorForm.h"
 
 #include <QAction>
 #include <QApplication>

@@ -10,9 +10,9 @@
 #include "gfx/PerformanceForm.h"
 #include "platform/Factory.h"
 #include "report/TestForm.h"
-#include "tests/audio/SoundForm.h"
-#include "tests/keyboard/FormKlava.h"
-#include "tests/screen/MonitorForm.h"
+#include "audio/SoundForm.h"
+#include "keyboard/FormKlava.h"
+#include "screen/MonitorForm.h"
 
 #include <memory>
 

@@ -4,7 +4,7 @@
 // Every sprite has a band of the transparent colour at its top; the key labels of the picture sit in that
 // band, so a lit key keeps its label.  The picture's keys are stamped with the unlit sprites, so releasing a
 // key gives back exactly the picture's key.
-#include "tests/keyboard/KeyPlaces.h"
+#include "keyboard/KeyPlaces.h"
 
 #include <QColor>
 #include <QDir>

@@ -1,0 +1,344 @@
+#include "audio/SoundForm.h"
+
+#include "app/shared/ClockTimerSwitch.h"
+#include "app/shared/Dialogs.h"
+#include "platform/DataFiles.h"
+#include "audio/CaptureFormat.h"
+#include "audio/InputFormats.h"
+#include "audio/MusicPlayer.h"
+#include "audio/WaveformBox.h"
+
+#include <QAudioSource>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMediaDevices>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+#include <algorithm>
+
+namespace vexlin {
+namespace {
+
+audio::InputDeviceCaps capsOf(const QAudioDevice& device) {
+    audio::InputDeviceCaps caps;
+    caps.description = device.description().toStdString();
+    caps.minimumRate = device.minimumSampleRate();
+    caps.maximumRate = device.maximumSampleRate();
+    caps.minimumChannels = device.minimumChannelCount();
+    caps.maximumChannels = device.maximumChannelCount();
+    const auto formats = device.supportedSampleFormats();
+    caps.unsigned8 = formats.contains(QAudioFormat::UInt8);
+    caps.signed16 = formats.contains(QAudioFormat::Int16);
+    return caps;
+}
+
+QAudioFormat qtFormat(const audio::WaveFormat& wave) {
+    QAudioFormat format;
+    format.setSampleRate(static_cast<int>(wave.samplesPerSec));
+    format.setChannelCount(wave.channels);
+    format.setSampleFormat(wave.bitsPerSample == 16 ? QAudioFormat::Int16 : QAudioFormat::UInt8);
+    return format;
+}
+
+QSlider* makeTrackBar(QWidget* parent, const char* name, int maximum, QRect geometry) {
+    auto* bar = new QSlider(Qt::Horizontal, parent);
+    bar->setObjectName(name);
+    bar->setRange(0, maximum);
+    bar->setGeometry(geometry);
+    return bar;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const char* caption, QRect geometry) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setGeometry(geometry);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+TSoundForm::TSoundForm(AppServices& services, QWidget* parent)
+    : TSoundForm(services, parent, platform::dataPath(kMusicFile)) {}
+
+TSoundForm::TSoundForm(AppServices& services, QWidget* parent, const std::filesystem::path& musicFile)
+    : Form(parent), services_(services) {
+    setObjectName("SoundForm");
+    setWindowTitle("Тест микрофона и звуковой карты");
+    setOuterSize({696, 487});
+    createControls();
+
+    // The player is opened first.  A missing or broken music file is reported, but the microphone half is
+    // set up all the same: its capability list also goes into the report.
+    MediaPlayer1 = new MusicPlayer(this);
+    MediaPlayer1->setObjectName("MediaPlayer1");
+    const std::string error = MediaPlayer1->open(musicFile);
+    if (!error.empty()) {
+        dialogs().message(this, QCoreApplication::applicationName(), QString::fromStdString(error),
+                          Dialogs::Icon::Critical);
+    }
+
+    connect(TrackBar1, &QSlider::valueChanged, this, [this] { TrackBar1Change(); });
+    connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    connect(TrackBar2, &QSlider::valueChanged, this, [this] { TrackBar2Change(); });
+    connect(TrackBar3, &QSlider::valueChanged, this, [this] { TrackBar3Change(); });
+    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+    connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+
+    Button1->setEnabled(true);
+    Button2->setEnabled(false);
+    Button3->setEnabled(true);
+    Button4->setEnabled(false);
+    fillDeviceList();
+}
+
+TSoundForm::~TSoundForm() {
+    // No waiting for a last buffer here: the event loop may already be gone.
+    stopCapture(false);
+}
+
+void TSoundForm::createControls() {
+    GroupBox1 = new QGroupBox("Тест микрофона", this);
+    GroupBox1->setObjectName("GroupBox1");
+    GroupBox1->setGeometry(0, 0, 688, 313);
+
+    TrackBar1 = makeTrackBar(GroupBox1, "TrackBar1", audio::kBufferStepMax, {4, 20, 168, 45});
+    TrackBar1->setTickPosition(QSlider::TicksBothSides);
+    TrackBar1->setTickInterval(1);
+    TrackBar1->setPageStep(2);
+    TrackBar1->setToolTip("размер буфера ");
+
+    CheckBox1 = new QCheckBox("16 / 8 bit", GroupBox1);
+    CheckBox1->setObjectName("CheckBox1");
+    CheckBox1->setGeometry(12, 72, 150, 20);
+
+    Button1 = makeButton(GroupBox1, "Button1", "Start", {8, 100, 75, 25});
+    Button2 = makeButton(GroupBox1, "Button2", "Stop", {92, 100, 75, 25});
+
+    PaintBox1 = new WaveformBox(GroupBox1);
+    PaintBox1->setObjectName("PaintBox1");
+    PaintBox1->setGeometry(172, 16, 514, 120);
+
+    ListBox1 = new QListWidget(GroupBox1);
+    ListBox1->setObjectName("ListBox1");
+    ListBox1->setGeometry(4, 142, 680, 165);
+
+    GroupBox2 = new QGroupBox("Тест звуковой платы", this);
+    GroupBox2->setObjectName("GroupBox2");
+    GroupBox2->setGeometry(0, 317, 688, 136);
+
+    Label1 = new QLabel("   Левый канал", GroupBox2);
+    Label1->setObjectName("Label1");
+    Label1->setGeometry(8, 22, 330, 16);
+    TrackBar2 = makeTrackBar(GroupBox2, "TrackBar2", 65535, {8, 40, 330, 40});
+    Label2 = new QLabel("   Правый канал", GroupBox2);
+    Label2->setObjectName("Label2");
+    Label2->setGeometry(350, 22, 330, 16);
+    TrackBar3 = makeTrackBar(GroupBox2, "TrackBar3", 65535, {350, 40, 330, 40});
+    for (QSlider* bar : {TrackBar2, TrackBar3}) {
+        bar->setTickPosition(QSlider::TicksBelow);
+        bar->setTickInterval(6554);
+        bar->setSingleStep(655);
+        bar->setPageStep(6554);
+    }
+
+    Button3 = makeButton(GroupBox2, "Button3", "Start", {8, 96, 75, 25});
+    Button4 = makeButton(GroupBox2, "Button4", "Stop", {92, 96, 75, 25});
+}
+
+void TSoundForm::fillDeviceList() {
+    std::vector<audio::InputDeviceCaps> devices;
+    for (const QAudioDevice& device : QMediaDevices::audioInputs()) {
+        devices.push_back(capsOf(device));
+    }
+    for (const std::string& line : audio::deviceListLines(devices)) {
+        ListBox1->addItem(QString::fromStdString(line));
+    }
+}
+
+// --- capture ----------------------------------------------------------------------------------------------
+
+void TSoundForm::Button1Click() {
+    // A start from inside a stop's wait would open a second input over the first.
+    if (stopping_) {
+        return;
+    }
+    Button1->setEnabled(false);
+    Button2->setEnabled(true);
+    if (CaptureRunning) {
+        return;
+    }
+    startCapture();
+}
+
+void TSoundForm::startCapture() {
+    CaptureBufferSamples = audio::captureBufferSamples(TrackBar1->value());
+    CaptureSixteenBit = CheckBox1->isChecked();
+    const audio::WaveFormat wave = audio::captureWaveFormat(CaptureSixteenBit);
+
+    captureBuffer_.assign(audio::captureBufferBytes(CaptureBufferSamples, wave),
+                          audio::silenceByte(CaptureSixteenBit));
+    captureFill_ = 0;
+    WaveformPoints.assign(static_cast<std::size_t>(CaptureBufferSamples), {});
+    CaptureRunning = true;
+    ++captureStarts_;
+
+    const QAudioDevice input = QMediaDevices::defaultAudioInput();
+    if (input.isNull()) {
+        // Nothing to record from: the window stays in its recording state and a stop ends at once.
+        return;
+    }
+    CaptureDevice = new QAudioSource(input, qtFormat(wave), this);
+    // Small fragments, so that even the shortest buffers arrive at their own pace and not in bursts.
+    CaptureDevice->setBufferSize(static_cast<qsizetype>(std::max<std::size_t>(captureBuffer_.size(), 512)));
+    captureStream_ = CaptureDevice->start();
+    if (captureStream_ != nullptr) {
+        connect(captureStream_, &QIODevice::readyRead, this, [this] { readCapturedBytes(); });
+    }
+}
+
+void TSoundForm::readCapturedBytes() {
+    while (captureStream_ != nullptr && !captureBuffer_.empty()) {
+        const qint64 got = captureStream_->read(reinterpret_cast<char*>(captureBuffer_.data() + captureFill_),
+                                                static_cast<qint64>(captureBuffer_.size() - captureFill_));
+        if (got <= 0) {
+            return;
+        }
+        captureFill_ += static_cast<std::size_t>(got);
+        if (captureFill_ == captureBuffer_.size()) {
+            captureFill_ = 0;
+            WaveInData();
+            if (!CaptureRunning || stopWait_ != nullptr) {
+                // The stop took this buffer as its last one; what follows is not drawn.
+                return;
+            }
+        }
+    }
+}
+
+void TSoundForm::WaveInData() {
+    audio::waveformPoints(captureBuffer_, CaptureSixteenBit, PaintBox1->width(), PaintBox1->height(),
+                          WaveformPoints);
+    PaintBox1->drawPoints(WaveformPoints);
+    ++buffersDrawn_;
+    if (!CaptureRunning) {
+        CaptureRunning = true; // acknowledges the stop
+        if (stopWait_ != nullptr) {
+            stopWait_->quit();
+        }
+    }
+}
+
+bool TSoundForm::inputAlive() const {
+    return CaptureDevice != nullptr && captureStream_ != nullptr &&
+           CaptureDevice->error() == QAudio::NoError && CaptureDevice->state() != QAudio::StoppedState;
+}
+
+void TSoundForm::Button2Click() {
+    Button2->setEnabled(false);
+    Button1->setEnabled(true);
+    stopCapture(true);
+}
+
+void TSoundForm::stopCapture(bool waitForBuffer) {
+    if (!CaptureRunning || stopping_) {
+        return;
+    }
+    stopping_ = true;
+    CaptureRunning = false;
+    // The recording ends on a buffer boundary: the buffer in flight is drawn first.  An input that could not
+    // be opened or has died sends nothing, and one that has gone quiet is given a few buffer durations.
+    if (waitForBuffer && inputAlive()) {
+        QEventLoop wait;
+        stopWait_ = &wait;
+        QTimer::singleShot(audio::stopWaitLimitMs(CaptureBufferSamples), &wait, &QEventLoop::quit);
+        // Bytes that arrived before the stop are not signalled again.
+        QTimer::singleShot(0, this, [this] { readCapturedBytes(); });
+        wait.exec(QEventLoop::ExcludeUserInputEvents);
+        stopWait_ = nullptr;
+    }
+    CaptureRunning = false;
+    closeInput();
+    stopping_ = false;
+}
+
+void TSoundForm::closeInput() {
+    if (CaptureDevice != nullptr) {
+        CaptureDevice->stop();
+        delete CaptureDevice;
+        CaptureDevice = nullptr;
+    }
+    captureStream_ = nullptr;
+    captureBuffer_.clear();
+    captureFill_ = 0;
+    WaveformPoints.clear();
+}
+
+qint64 TSoundForm::captureBacklogBytes() const {
+    return static_cast<qint64>(captureFill_) +
+           (captureStream_ != nullptr ? captureStream_->bytesAvailable() : 0);
+}
+
+void TSoundForm::restartCapture() {
+    if (CaptureRunning && !stopping_) {
+        Button2Click();
+        Button1Click();
+    }
+}
+
+void TSoundForm::CheckBox1Click() {
+    restartCapture();
+}
+
+void TSoundForm::TrackBar1Change() {
+    restartCapture();
+}
+
+// --- playback ---------------------------------------------------------------------------------------------
+
+void TSoundForm::Button3Click() {
+    const std::string error = MediaPlayer1->play();
+    if (!error.empty()) {
+        // Nothing plays, so the buttons stay as they are.
+        dialogs().message(this, QCoreApplication::applicationName(), QString::fromStdString(error),
+                          Dialogs::Icon::Critical);
+        return;
+    }
+    Button4->setEnabled(true);
+    Button3->setEnabled(false);
+}
+
+void TSoundForm::Button4Click() {
+    MediaPlayer1->stop();
+    Button4->setEnabled(false);
+    Button3->setEnabled(true);
+}
+
+void TSoundForm::TrackBar2Change() {
+    MediaPlayer1->setVolumeWord(audio::volumeWord(static_cast<std::uint16_t>(TrackBar2->value()),
+                                                  static_cast<std::uint16_t>(TrackBar3->value())));
+}
+
+void TSoundForm::TrackBar3Change() {
+    TrackBar2Change();
+}
+
+// --- closing ----------------------------------------------------------------------------------------------
+
+void TSoundForm::FormClose() {
+    Button2Click();
+    Button4Click();
+    // Defaults for the next opening; capture has stopped, so these do not restart it.
+    TrackBar1->setValue(0);
+    CheckBox1->setChecked(false);
+    closeTestWindow(services_.clock, 28); // the full test finishes
+}
+
+} // namespace vexlin

@@ -1,0 +1,279 @@
+#include "keyboard/FormKlava.h"
+
+#include "app/shared/ClockTimerSwitch.h"
+#include "app/shared/Dialogs.h"
+#include "platform/DataFiles.h"
+#include "keyboard/KeyEventMapping.h"
+#include "keyboard/PictureBox.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vexlin {
+namespace {
+
+constexpr int kPanelHeight = 41;
+
+QLabel* makeSunkenText(QWidget* parent, const char* name, QRect geometry) {
+    auto* text = new QLabel(parent);
+    text->setObjectName(name);
+    text->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    text->setGeometry(geometry);
+    return text;
+}
+
+// The sprite with every pixel of the transparent colour made fully transparent.
+QImage withTransparentColour(const QImage& sprite, QRgb transparent) {
+    QImage out = sprite.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < out.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            if (qRgb(qRed(line[x]), qGreen(line[x]), qBlue(line[x])) == transparent) {
+                line[x] = qRgba(0, 0, 0, 0);
+            }
+        }
+    }
+    return out;
+}
+
+MouseButton mouseButtonOf(Qt::MouseButton button) {
+    switch (button) {
+    case Qt::LeftButton:
+        return MouseButton::Left;
+    case Qt::RightButton:
+        return MouseButton::Right;
+    default:
+        return MouseButton::Other;
+    }
+}
+
+// Keys typed with Alt held belong to the system (window menu, switching windows), as does any key meant for
+// another modal window that opened above this one (a message box).
+bool belongsToSystem(const QKeyEvent& event, const QWidget* self) {
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (modal != nullptr && modal != self) {
+        return true;
+    }
+    const bool altKey = event.key() == Qt::Key_Alt || event.key() == Qt::Key_AltGr;
+    return !altKey && event.modifiers().testFlag(Qt::AltModifier);
+}
+
+} // namespace
+
+TFormKlava::TFormKlava(AppServices& services, QWidget* parent) : Form(parent, Qt::Tool), services_(services) {
+    setObjectName("FormKlava");
+    setSizeGripEnabled(true);
+
+    Panel1 = new QWidget;
+    Panel1->setObjectName("Panel1");
+    Panel1->setFixedHeight(kPanelHeight);
+    StaticText1 = makeSunkenText(Panel1, "StaticText1", {8, 10, 497, 21});
+    StaticText2 = makeSunkenText(Panel1, "StaticText2", {514, 10, 22, 21});
+    StaticText2->setAlignment(Qt::AlignCenter);
+    Button1 = new QPushButton("Очистить", Panel1);
+    Button1->setObjectName("Button1");
+    Button1->setGeometry(540, 8, 75, 25);
+    Button1->setAutoDefault(false);
+
+    Image1 = new PictureBox;
+    Image1->setObjectName("Image1");
+    Image1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Panel1);
+    layout->addWidget(Image1, 1);
+
+    // The close area lies over the picture's "close" mark; it has no picture of its own.
+    Image2 = new PictureBox(this);
+    Image2->setObjectName("Image2");
+    Image2->setGeometry(16, 51, 79, 18);
+    Image2->setCursor(Qt::PointingHandCursor);
+    Image2->setToolTip("Закрыть");
+    Image2->raise();
+
+    connect(Button1, &QPushButton::clicked, this, &TFormKlava::Button1Click);
+    connect(Image2, &PictureBox::clicked, this, &TFormKlava::Image2Click);
+    connect(Image1, &PictureBox::mouseDown, this, &TFormKlava::Image1MouseDown);
+    connect(Image1, &PictureBox::mouseUp, this, &TFormKlava::Image1MouseUp);
+
+    setOuterSize({627, 510});
+}
+
+void TFormKlava::FormActivate() {
+    if (backFromLoadError_) {
+        // Coming back from the message about a missing picture is no new activation; loading again would
+        // only show the message again.
+        backFromLoadError_ = false;
+        return;
+    }
+    qApp->installEventFilter(this);
+    if (!loadImages()) {
+        return;
+    }
+    Image1->setPicture(KeyboardPicture);
+    test_.clear();
+    showTexts();
+    const int type = services_.keyboard != nullptr ? services_.keyboard->keyboardType() : 0;
+    setWindowTitle(QString::fromStdString(keyboardTypeCaption(type)));
+}
+
+void TFormKlava::FormClose() {
+    qApp->removeEventFilter(this);
+    releaseImages();
+    closeTestWindow(services_.clock, 16); // the full test goes on with the clock measurement
+}
+
+bool TFormKlava::loadImages() {
+    releaseImages();
+    struct File {
+        const char* name;
+        QImage* image;
+    };
+    const File files[] = {
+        {"data/klava.bmp", &KeyboardPicture},      {"data/button.bmp", &KeyDownSprite},
+        {"data/button2.bmp", &KeyUpSprite},        {"data/button_s.bmp", &SmallKeyDownSprite},
+        {"data/button2_s.bmp", &SmallKeyUpSprite},
+    };
+    QString error;
+    for (const auto& file : files) {
+        const QString path = QString::fromStdString(platform::dataPath(file.name).string());
+        if (!QFileInfo::exists(path)) {
+            error = QString("Не найден файл \"%1\".").arg(path);
+        } else if (!file.image->load(path, "BMP") || file.image->isNull()) {
+            error = QString("Файл \"%1\" не читается как рисунок BMP.").arg(path);
+        }
+        if (!error.isEmpty()) {
+            break;
+        }
+    }
+    // The transparent colour is read at (2, 2) of the key-down sprite.
+    if (error.isEmpty() && !KeyDownSprite.rect().contains(2, 2)) {
+        error = QString("Рисунок \"%1\" меньше 3 × 3 точек.").arg("data/button.bmp");
+    }
+    if (!error.isEmpty()) {
+        releaseImages();
+        loadErrorShowing_ = true;
+        dialogs().message(this, QApplication::applicationName(), error, Dialogs::Icon::Critical);
+        loadErrorShowing_ = false;
+        return false;
+    }
+    const QRgb transparent = KeyDownSprite.pixel(2, 2) | 0xFF000000u;
+    KeyDownSprite = withTransparentColour(KeyDownSprite, transparent);
+    KeyUpSprite = withTransparentColour(KeyUpSprite, transparent);
+    SmallKeyDownSprite = withTransparentColour(SmallKeyDownSprite, transparent);
+    SmallKeyUpSprite = withTransparentColour(SmallKeyUpSprite, transparent);
+    KeyboardPicture = KeyboardPicture.convertToFormat(QImage::Format_RGB32);
+    return true;
+}
+
+void TFormKlava::releaseImages() {
+    KeyboardPicture = {};
+    KeyDownSprite = {};
+    KeyUpSprite = {};
+    SmallKeyDownSprite = {};
+    SmallKeyUpSprite = {};
+}
+
+const QImage& TFormKlava::spriteImage(Sprite sprite) const {
+    switch (sprite) {
+    case Sprite::KeyDown:
+        return KeyDownSprite;
+    case Sprite::KeyUp:
+        return KeyUpSprite;
+    case Sprite::SmallKeyDown:
+        return SmallKeyDownSprite;
+    case Sprite::SmallKeyUp:
+        break;
+    }
+    return SmallKeyUpSprite;
+}
+
+void TFormKlava::drawSprites(const std::vector<SpriteDraw>& draws) {
+    QImage& canvas = Image1->picture();
+    if (canvas.isNull() || draws.empty()) {
+        return;
+    }
+    QPainter painter(&canvas);
+    for (const auto& draw : draws) {
+        painter.drawImage(draw.place.x, draw.place.y, spriteImage(draw.sprite));
+    }
+    painter.end();
+    Image1->update();
+}
+
+void TFormKlava::showTexts() {
+    StaticText1->setText(QString::fromStdString(test_.logText()));
+    StaticText2->setText(QString::fromStdString(test_.codeText()));
+}
+
+void TFormKlava::Button1Click() {
+    Image1->setPicture(KeyboardPicture);
+    test_.clear();
+    showTexts();
+}
+
+void TFormKlava::Image2Click() {
+    close();
+}
+
+void TFormKlava::Image1MouseDown(Qt::MouseButton button) {
+    const auto draws = test_.mouseDown(mouseButtonOf(button));
+    if (draws.empty()) {
+        return;
+    }
+    showTexts();
+    drawSprites(draws);
+}
+
+void TFormKlava::Image1MouseUp(Qt::MouseButton button) {
+    drawSprites(test_.mouseUp(mouseButtonOf(button)));
+}
+
+bool TFormKlava::AppKeyEvent(QKeyEvent* event) {
+    if (belongsToSystem(*event, this)) {
+        return false;
+    }
+    if (event->type() == QEvent::ShortcutOverride) {
+        event->accept(); // no shortcut of another window fires while the keys are being tested
+        return true;
+    }
+    const auto key = physicalKeyOf(*event);
+    if (!key) {
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress) {
+        drawSprites(test_.keyDown(*key, event->text().toStdString()));
+        showTexts();
+    } else if (!event->isAutoRepeat()) {
+        // A held key repeats its press only; the release that X11 sends before each repeat is not a release.
+        drawSprites(test_.keyUp(*key));
+    }
+    return true;
+}
+
+bool TFormKlava::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+        return AppKeyEvent(static_cast<QKeyEvent*>(event));
+    default:
+        return Form::eventFilter(watched, event);
+    }
+}
+
+bool TFormKlava::event(QEvent* event) {
+    if (event->type() == QEvent::WindowDeactivate && loadErrorShowing_) {
+        backFromLoadError_ = true;
+    }
+    return Form::event(event);
+}
+
+} // namespace vexlin
