@@ -9,6 +9,7 @@
 #include "platform/ProgramLauncher.h"
 #include "platform/SystemFacts.h"
 #include "platform/ThreadPriority.h"
+#include "results/ResultsStore.h"
 
 #include <memory>
 
@@ -28,6 +29,9 @@ struct AppServices {
     std::unique_ptr<platform::DiskPartitions> partitions;
     std::unique_ptr<platform::DisplayInfo> display;
     std::unique_ptr<platform::Processor> processor;
+
+    // Every result of this run: the tests write here; the page "Итоги", the report and the JSON read it.
+    results::ResultsStore results;
 
     // Set once the main window exists; the test windows resume the clock measurement through it.
     ClockTimerSwitch* clock = nullptr;
