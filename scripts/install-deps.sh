@@ -19,6 +19,8 @@ packages=(
   xvfb x11-utils xdotool openbox pulseaudio pulseaudio-utils dbus-x11
   # the screenshot that scripts/run.sh takes on a machine without a display
   imagemagick
+  # the report read back by an independent reader in the tests
+  pandoc
   # fonts with the metrics of Arial, Times New Roman and Courier New; Cyrillic glyphs
   fonts-liberation fonts-dejavu-core fontconfig
 )

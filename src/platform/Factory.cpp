@@ -3,11 +3,13 @@
 #if defined(__linux__)
 #include "platform/linux/LinuxDiskPartitions.h"
 #include "platform/linux/LinuxDisplayInfo.h"
+#include "platform/linux/LinuxDocumentOpener.h"
 #include "platform/linux/LinuxInstanceGuard.h"
 #include "platform/linux/LinuxKeyboardInfo.h"
 #include "platform/linux/LinuxPowerSource.h"
 #include "platform/linux/LinuxProcessor.h"
 #include "platform/linux/LinuxProgramLauncher.h"
+#include "platform/linux/LinuxRunEnvironment.h"
 #include "platform/linux/LinuxSystemFacts.h"
 #include "platform/linux/LinuxThreadPriority.h"
 namespace impl = vexlin::platform::linux_impl;
@@ -52,6 +54,16 @@ std::unique_ptr<DisplayInfo> makeDisplayInfo() {
 
 std::unique_ptr<Processor> makeProcessor() {
     return std::make_unique<impl::LinuxProcessor>();
+}
+
+std::unique_ptr<DocumentOpener> makeDocumentOpener() {
+    return std::make_unique<impl::LinuxDocumentOpener>(
+        impl::LinuxProgramLauncher(impl::LinuxProgramLauncher::pathFromEnvironment()));
+}
+
+std::unique_ptr<RunEnvironment> makeRunEnvironment() {
+    return std::make_unique<impl::LinuxRunEnvironment>("/",
+                                                       impl::LinuxRunEnvironment::sessionFromEnvironment());
 }
 
 } // namespace vexlin::platform

@@ -2,11 +2,13 @@
 
 #include "platform/DiskPartitions.h"
 #include "platform/DisplayInfo.h"
+#include "platform/DocumentOpener.h"
 #include "platform/InstanceGuard.h"
 #include "platform/KeyboardInfo.h"
 #include "platform/PowerSource.h"
 #include "platform/Processor.h"
 #include "platform/ProgramLauncher.h"
+#include "platform/RunEnvironment.h"
 #include "platform/SystemFacts.h"
 #include "platform/ThreadPriority.h"
 
@@ -24,5 +26,7 @@ std::unique_ptr<SystemFacts> makeSystemFacts();
 std::unique_ptr<DiskPartitions> makeDiskPartitions();
 std::unique_ptr<DisplayInfo> makeDisplayInfo();
 std::unique_ptr<Processor> makeProcessor();
+std::unique_ptr<DocumentOpener> makeDocumentOpener();
+std::unique_ptr<RunEnvironment> makeRunEnvironment();
 
 } // namespace vexlin::platform

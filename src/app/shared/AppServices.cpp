@@ -14,6 +14,8 @@ AppServices AppServices::forThisSystem() {
     services.partitions = platform::makeDiskPartitions();
     services.display = platform::makeDisplayInfo();
     services.processor = platform::makeProcessor();
+    services.documents = platform::makeDocumentOpener();
+    services.environment = platform::makeRunEnvironment();
     return services;
 }
 

@@ -2,11 +2,13 @@
 
 #include "platform/DiskPartitions.h"
 #include "platform/DisplayInfo.h"
+#include "platform/DocumentOpener.h"
 #include "platform/InstanceGuard.h"
 #include "platform/KeyboardInfo.h"
 #include "platform/PowerSource.h"
 #include "platform/Processor.h"
 #include "platform/ProgramLauncher.h"
+#include "platform/RunEnvironment.h"
 #include "platform/SystemFacts.h"
 #include "platform/ThreadPriority.h"
 #include "results/ResultsStore.h"
@@ -29,6 +31,9 @@ struct AppServices {
     std::unique_ptr<platform::DiskPartitions> partitions;
     std::unique_ptr<platform::DisplayInfo> display;
     std::unique_ptr<platform::Processor> processor;
+    // The report: the program that opens the document, and the conditions its twin file records.
+    std::unique_ptr<platform::DocumentOpener> documents;
+    std::unique_ptr<platform::RunEnvironment> environment;
 
     // Every result of this run: the tests write here; the page "Итоги", the report and the JSON read it.
     results::ResultsStore results;

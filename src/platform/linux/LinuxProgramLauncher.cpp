@@ -140,13 +140,20 @@ std::string LinuxProgramLauncher::findExecutable(std::string_view name) const {
     return {};
 }
 
+bool LinuxProgramLauncher::startProgram(const std::vector<std::string>& argv) const {
+    if (argv.empty()) {
+        return false;
+    }
+    const auto executable = findExecutable(argv.front());
+    return !executable.empty() && spawnDetached(executable, argv);
+}
+
 LaunchResult LinuxProgramLauncher::run(std::string_view windowsCommandLine) {
     LaunchResult result;
     for (const auto& candidate : candidatesFor(windowsCommandLine)) {
         const auto& program = candidate.argv.front();
         result.lookedFor.push_back(program);
-        const auto executable = findExecutable(program);
-        if (!executable.empty() && spawnDetached(executable, candidate.argv)) {
+        if (startProgram(candidate.argv)) {
             result.launched = true;
             result.program = program;
             return result;

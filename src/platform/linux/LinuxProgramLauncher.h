@@ -32,6 +32,9 @@ public:
     // The full path of an executable program of that name in the search directories, or empty.
     std::string findExecutable(std::string_view name) const;
 
+    // Starts argv[0], found in the search directories, detached; false when it is not there or exec fails.
+    bool startProgram(const std::vector<std::string>& argv) const;
+
 private:
     std::vector<std::string> searchDirectories_;
 };
