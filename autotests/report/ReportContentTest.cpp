@@ -92,7 +92,7 @@ TEST(ReportOperations, EmptyInventoryBeforeAnyFullTest) {
         "+Реальная частота процессора: -  0.00 MHz¶¶"
         // An empty capability list ends the described content with the bare label.
         "+Возможности звукозаписи: -"
-        "¶#12+Итоги проверки#10¶-Результатов нет.";
+        "¶¶#12+Итоги проверки#10¶¶-Результатов нет.";
     EXPECT_EQ(flatten(reportOperations(emptyInventory())), expected);
 }
 
@@ -137,7 +137,7 @@ TEST(ReportOperations, FilledInventoryInTheOrderOfThePage) {
         "+Тест производительности: - 57.50 FPS¶¶",
         "+Реальная частота процессора: -2600.00 MHz¶¶",
         "+Возможности звукозаписи: -11.025 kHz, Моно, 8-бит↵44.1 kHz, Стерео, 16-бит↵",
-        "¶#12+Итоги проверки#10¶",
+        "¶¶#12+Итоги проверки#10¶¶",
         "+Тест производительности: -57,50 FPS¶",
         "+Батарея BAT0: -31 % — Износ батареи: 31 %",
     });

@@ -168,8 +168,8 @@ void typeTestResults(Typist& t, const ReportInputs& in) {
 
 // After the described content, which ends without a break: every result of the run, one paragraph each.
 void typeResultsSection(Typist& t, const ReportInputs& in) {
-    t.breaks(1);
-    t.heading(kResultsHeading, 1);
+    t.breaks(2);
+    t.heading(kResultsHeading, 2);
     if (in.results.empty()) {
         t.bold(false);
         t.type(kNoResults);
