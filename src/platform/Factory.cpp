@@ -1,6 +1,7 @@
 #include "platform/Factory.h"
 
 #if defined(__linux__)
+#include "platform/linux/LinuxBatteryHealth.h"
 #include "platform/linux/LinuxDiskPartitions.h"
 #include "platform/linux/LinuxDisplayInfo.h"
 #include "platform/linux/LinuxInstanceGuard.h"
@@ -52,6 +53,10 @@ std::unique_ptr<DisplayInfo> makeDisplayInfo() {
 
 std::unique_ptr<Processor> makeProcessor() {
     return std::make_unique<impl::LinuxProcessor>();
+}
+
+std::unique_ptr<BatteryHealth> makeBatteryHealth() {
+    return std::make_unique<impl::LinuxBatteryHealth>("/");
 }
 
 } // namespace vexlin::platform

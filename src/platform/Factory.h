@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/BatteryHealth.h"
 #include "platform/DiskPartitions.h"
 #include "platform/DisplayInfo.h"
 #include "platform/InstanceGuard.h"
@@ -24,5 +25,6 @@ std::unique_ptr<SystemFacts> makeSystemFacts();
 std::unique_ptr<DiskPartitions> makeDiskPartitions();
 std::unique_ptr<DisplayInfo> makeDisplayInfo();
 std::unique_ptr<Processor> makeProcessor();
+std::unique_ptr<BatteryHealth> makeBatteryHealth();
 
 } // namespace vexlin::platform

@@ -14,6 +14,7 @@ AppServices AppServices::forThisSystem() {
     services.partitions = platform::makeDiskPartitions();
     services.display = platform::makeDisplayInfo();
     services.processor = platform::makeProcessor();
+    services.batteryHealth = platform::makeBatteryHealth();
     return services;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/BatteryHealth.h"
 #include "platform/DiskPartitions.h"
 #include "platform/DisplayInfo.h"
 #include "platform/InstanceGuard.h"
@@ -29,6 +30,8 @@ struct AppServices {
     std::unique_ptr<platform::DiskPartitions> partitions;
     std::unique_ptr<platform::DisplayInfo> display;
     std::unique_ptr<platform::Processor> processor;
+    // Battery health: identity, capacities and the readings the capacity measurement folds in.
+    std::unique_ptr<platform::BatteryHealth> batteryHealth;
 
     // Every result of this run: the tests write here; the page "Итоги", the report and the JSON read it.
     results::ResultsStore results;
