@@ -179,7 +179,8 @@ ResultLine LineMaker::measured(const CapacityEstimate& estimate) const {
     if (!measuredResult) {
         const int drop = std::max(0, estimate.dropPoints());
         if (!estimate.sawDischarge()) {
-            result.value = "нужна работа от батареи: отключите сеть, пока заряд не упадёт на " + target;
+            result.value =
+                "ждём разряда: заряд этой батареи должен упасть на " + target + " при работе без сети";
         } else if (drop >= CapacityEstimate::kMinDropPoints) {
             result.value = "не измерить: батарея не сообщает ни остаток энергии, ни ток разряда";
         } else {
