@@ -17,9 +17,21 @@ namespace impl = vexlin::platform::linux_impl;
 #endif
 
 namespace vexlin::platform {
+namespace {
+
+std::filesystem::path& powerSupplyRoot() {
+    static std::filesystem::path root = "/";
+    return root;
+}
+
+} // namespace
+
+void usePowerSupplyRoot(std::filesystem::path root) {
+    powerSupplyRoot() = std::move(root);
+}
 
 std::unique_ptr<PowerSource> makePowerSource() {
-    return std::make_unique<impl::LinuxPowerSource>("/");
+    return std::make_unique<impl::LinuxPowerSource>(powerSupplyRoot());
 }
 
 std::unique_ptr<InstanceGuard> makeInstanceGuard() {
@@ -56,7 +68,7 @@ std::unique_ptr<Processor> makeProcessor() {
 }
 
 std::unique_ptr<BatteryHealth> makeBatteryHealth() {
-    return std::make_unique<impl::LinuxBatteryHealth>("/");
+    return std::make_unique<impl::LinuxBatteryHealth>(powerSupplyRoot());
 }
 
 } // namespace vexlin::platform

@@ -11,6 +11,7 @@
 #include "platform/SystemFacts.h"
 #include "platform/ThreadPriority.h"
 
+#include <filesystem>
 #include <memory>
 
 namespace vexlin::platform {
@@ -26,5 +27,9 @@ std::unique_ptr<DiskPartitions> makeDiskPartitions();
 std::unique_ptr<DisplayInfo> makeDisplayInfo();
 std::unique_ptr<Processor> makeProcessor();
 std::unique_ptr<BatteryHealth> makeBatteryHealth();
+
+// A developer's aid for looking at the windows with a recorded machine's batteries: the power status and
+// battery health made afterwards read their supplies below this root instead of "/".
+void usePowerSupplyRoot(std::filesystem::path root);
 
 } // namespace vexlin::platform
