@@ -16,6 +16,7 @@ struct Stretch {
     Status status;
     double slope = 0;
     bool counter = true;
+    bool otherCharging = false;
 };
 
 struct CheckRow {
@@ -40,6 +41,7 @@ ChargingCheck run(const std::vector<Stretch>& stretches) {
                 reading.remaining = remaining;
             }
             reading.percent = static_cast<int>(remaining / 0.5e6);
+            reading.otherCharging = stretch.otherCharging;
             check.add(reading);
         }
     }
@@ -112,6 +114,16 @@ INSTANTIATE_TEST_SUITE_P(
                  {{600, true, Status::NotCharging, 0}, {kStartLimit + 2, true, Status::Discharging, kDrain}},
                  State::NotStarting,
                  {}},
+        // Two batteries are charged in turn; some firmware says "Unknown" at a threshold.
+        CheckRow{"waiting_for_the_other_battery",
+                 {{600, true, Status::Discharging, 0, true, true}},
+                 State::Queued,
+                 {}},
+        CheckRow{"its_turn_after_the_other",
+                 {{600, true, Status::NotCharging, 0, true, true}, {60, true, Status::Charging, kCharge}},
+                 State::Works,
+                 600.0},
+        CheckRow{"unknown_on_mains_is_not_judged", {{600, true, Status::Unknown, 0}}, State::Silent, {}},
         // A verdict stays once given.
         CheckRow{"verdict_stays_after_unplugging",
                  {{5, true, Status::Charging, 0},

@@ -260,6 +260,31 @@ TEST(BatteryHealthMonitor, WritesOnlyNewsAndDropsTheNoBatteryLine) {
     EXPECT_EQ(store.find("battery", "none"), nullptr);
 }
 
+// On mains the second pack idles while the first one charges: it waits its turn, it is no fault.
+TEST(BatteryHealthMonitor, SecondBatteryWaitsWhileTheFirstCharges) {
+    results::ResultsStore store;
+    BatteryHealthMonitor monitor(store, ",");
+    platform::BatterySnapshot snapshot;
+    snapshot.mainsOnline = true;
+    snapshot.batteries = {energyPack(1, 1), energyPack(1, 1)};
+    snapshot.batteries[0].status = Status::Charging;
+    snapshot.batteries[1].name = "BAT1";
+    snapshot.batteries[1].status = Status::Discharging;
+    for (int t = 0; t < 120; ++t) {
+        monitor.refresh(snapshot, t);
+    }
+    ASSERT_NE(monitor.charging("BAT1"), nullptr);
+    EXPECT_EQ(monitor.charging("BAT1")->state(), ChargingCheck::State::Queued);
+    EXPECT_EQ(store.find("battery", "BAT1.charging")->judgement, Verdict::None);
+    // Once the first is done the second must start like any other.
+    snapshot.batteries[0].status = Status::Full;
+    for (int t = 120; t < 160; ++t) {
+        monitor.refresh(snapshot, t);
+    }
+    EXPECT_EQ(monitor.charging("BAT1")->state(), ChargingCheck::State::NotStarting);
+    EXPECT_EQ(store.find("battery", "BAT1.charging")->verdict, "Батарея не заряжается от сети");
+}
+
 TEST(BatteryHealthMonitor, ZeroRateWhileDischargingIsNotAReading) {
     BatteryFacts facts = energyPack(1, 1);
     facts.status = Status::Discharging;

@@ -94,10 +94,15 @@ void BatteryHealthMonitor::refresh(const platform::BatterySnapshot& snapshot, do
         return;
     }
     const bool mains = snapshot.mainsOnline.value_or(false);
+    const auto charging = [](const Facts& facts) { return facts.status == Facts::Status::Charging; };
     for (const auto& facts : snapshot.batteries) {
         Tracked& tracked = trackedFor(facts);
         tracked.estimate.add(gaugeReading(facts, seconds));
-        tracked.charging.add(chargeReading(facts, mains, seconds));
+        ChargeReading reading = chargeReading(facts, mains, seconds);
+        reading.otherCharging =
+            std::any_of(snapshot.batteries.begin(), snapshot.batteries.end(),
+                        [&](const Facts& other) { return &other != &facts && charging(other); });
+        tracked.charging.add(reading);
         for (auto& line : healthLines(facts, tracked.estimate, tracked.charging, separator_)) {
             put(std::move(line));
         }

@@ -52,17 +52,27 @@ void ChargingCheck::onMains(const ChargeReading& reading) {
         }
         return;
     }
+    const bool pausing =
+        state_ == State::Full || state_ == State::Held || state_ == State::Queued || state_ == State::Silent;
     if (reading.status == Status::Full) {
         state_ = State::Full;
         return;
     }
     if (reading.status == Status::NotCharging) {
-        state_ = State::Held;
+        state_ = reading.otherCharging ? State::Queued : State::Held;
         return;
     }
-    // Discharging or unknown although the mains is there: the charger has that long to take over, counted
-    // from the plug or from the end of a threshold or a full charge.
-    if (state_ == State::Full || state_ == State::Held) {
+    if (reading.otherCharging) {
+        state_ = State::Queued;
+        return;
+    }
+    if (reading.status == Status::Unknown) {
+        state_ = State::Silent;
+        return;
+    }
+    // Discharging although the mains is there: the charger has that long to take over, counted from the
+    // plug or from the end of a pause that was no fault.
+    if (pausing) {
         pluggedAt_ = reading.seconds;
     }
     state_ = State::Waiting;

@@ -6,7 +6,9 @@
 
 // Whether a battery charges once the mains is connected: it must say "charging" within kStartWithinSeconds
 // and its charge must then rise within kRiseWithinSeconds.  A pack held at a charge threshold ("Not
-// charging") or already full is not a fault; the wait simply goes on while it says so.
+// charging"), already full, waiting while another battery charges, or not saying at all ("Unknown", as
+// some firmware writes at a threshold) is not judged; the wait simply goes on while it says so.  Only a pack
+// that keeps discharging with the mains connected fails to start.
 namespace vexlin::battery {
 
 struct ChargeReading {
@@ -15,6 +17,7 @@ struct ChargeReading {
     platform::BatteryFacts::Status status = platform::BatteryFacts::Status::Unknown;
     std::optional<double> remaining; // the gauge's counter, any units
     std::optional<int> percent;
+    bool otherCharging = false; // another battery of the machine charges now: two are charged in turn
 };
 
 class ChargingCheck {
@@ -31,6 +34,8 @@ public:
         Waiting,     // connected, waiting for the battery to say "charging"
         Full,        // connected, the battery says it is full
         Held,        // connected, the battery says "not charging": a charge threshold
+        Queued,      // connected, another battery charges first
+        Silent,      // connected, the battery does not say whether it charges
         Charging,    // says "charging", waiting for the charge to rise
         Works,       // charging and the charge rose
         NotStarting, // connected, but no charging within the time

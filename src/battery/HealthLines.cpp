@@ -262,6 +262,14 @@ ResultLine LineMaker::charging(const ChargingCheck& check) const {
                        (check.percent() ? " на " + std::to_string(*check.percent()) + " %" : std::string()) +
                        ": так работает порог заряда, это не неисправность";
         break;
+    case State::Queued:
+        stateName = "queued";
+        result.value = "ждёт своей очереди: сейчас заряжается другая батарея";
+        break;
+    case State::Silent:
+        stateName = "silent";
+        result.value = "батарея не сообщает, заряжается ли она: проверить зарядку нельзя";
+        break;
     case State::Charging:
         stateName = "charging";
         result.value = "батарея заряжается, ждём роста заряда (до " + rise + ")";
