@@ -221,6 +221,27 @@ TEST(CapacityEstimate, UncertaintyShrinksAsTheDropGrows) {
     EXPECT_LT(longer->uncertainty, shorter->uncertainty);
 }
 
+// The counter jumps up after the last change of the percent: the measured stretch before it still stands,
+// until the next change takes that jump in.
+TEST(CapacityEstimate, CounterRewrittenAfterTheLastChangeSpoilsOnlyWhatFollows) {
+    auto readings = synthetic(withSeconds(1440));
+    GaugeReading rewritten = readings.back();
+    rewritten.seconds += 1;
+    *rewritten.remaining += 1e6;
+    readings.push_back(rewritten);
+    const auto before = fold(readings).result();
+    ASSERT_TRUE(before.has_value());
+    EXPECT_EQ(before->source, Source::Counter);
+
+    GaugeReading nextChange = rewritten;
+    nextChange.seconds += 1;
+    *nextChange.percent -= 1;
+    readings.push_back(nextChange);
+    const auto after = fold(readings).result();
+    ASSERT_TRUE(after.has_value());
+    EXPECT_EQ(after->source, Source::RateIntegral);
+}
+
 TEST(CapacityEstimate, ProgressCountsWholePointsBetweenChanges) {
     CapacityEstimate estimate;
     EXPECT_FALSE(estimate.sawDischarge());

@@ -64,12 +64,15 @@ void CapacityEstimate::add(const GaugeReading& reading) {
         ++readingsSinceFirstEdge_;
     }
     if (*reading.percent != *last_.percent) {
-        const Edge edge{reading.seconds, *reading.percent, reading.remaining, integral_};
         if (!firstEdge_) {
-            firstEdge_ = edge;
             // Only what happens after the first change counts for this stretch.
             counterOk_ = reading.remaining.has_value();
             integralOk_ = reading.rate.has_value();
+        }
+        const Edge edge{reading.seconds,         *reading.percent, reading.remaining, integral_,
+                        readingsSinceFirstEdge_, counterOk_,       integralOk_};
+        if (!firstEdge_) {
+            firstEdge_ = edge;
         } else {
             lastEdge_ = edge;
         }
@@ -77,20 +80,25 @@ void CapacityEstimate::add(const GaugeReading& reading) {
     last_ = reading;
 }
 
-void CapacityEstimate::endStretch() {
-    if (firstEdge_ && lastEdge_) {
-        done_.drop += firstEdge_->percent - lastEdge_->percent;
-        done_.stretches += 1;
-        done_.readings += readingsSinceFirstEdge_;
-        done_.seconds += lastEdge_->seconds - firstEdge_->seconds;
-        done_.integralDrawn += lastEdge_->integral - firstEdge_->integral;
-        done_.integralUsable = done_.integralUsable && integralOk_;
-        if (counterOk_ && firstEdge_->remaining && lastEdge_->remaining) {
-            done_.counterDrawn += *firstEdge_->remaining - *lastEdge_->remaining;
-        } else {
-            done_.counterUsable = false;
-        }
+void CapacityEstimate::addStretch(Totals& sum) const {
+    if (!firstEdge_ || !lastEdge_) {
+        return;
     }
+    sum.drop += firstEdge_->percent - lastEdge_->percent;
+    sum.stretches += 1;
+    sum.readings += lastEdge_->readings;
+    sum.seconds += lastEdge_->seconds - firstEdge_->seconds;
+    sum.integralDrawn += lastEdge_->integral - firstEdge_->integral;
+    sum.integralUsable = sum.integralUsable && lastEdge_->integralOk;
+    if (lastEdge_->counterOk && firstEdge_->remaining && lastEdge_->remaining) {
+        sum.counterDrawn += *firstEdge_->remaining - *lastEdge_->remaining;
+    } else {
+        sum.counterUsable = false;
+    }
+}
+
+void CapacityEstimate::endStretch() {
+    addStretch(done_);
     inStretch_ = false;
     firstEdge_.reset();
     lastEdge_.reset();
@@ -98,18 +106,8 @@ void CapacityEstimate::endStretch() {
 
 CapacityEstimate::Totals CapacityEstimate::totals() const {
     Totals sum = done_;
-    if (inStretch_ && firstEdge_ && lastEdge_) {
-        sum.drop += firstEdge_->percent - lastEdge_->percent;
-        sum.stretches += 1;
-        sum.readings += readingsSinceFirstEdge_;
-        sum.seconds += lastEdge_->seconds - firstEdge_->seconds;
-        sum.integralDrawn += lastEdge_->integral - firstEdge_->integral;
-        sum.integralUsable = sum.integralUsable && integralOk_;
-        if (counterOk_ && firstEdge_->remaining && lastEdge_->remaining) {
-            sum.counterDrawn += *firstEdge_->remaining - *lastEdge_->remaining;
-        } else {
-            sum.counterUsable = false;
-        }
+    if (inStretch_) {
+        addStretch(sum);
     }
     return sum;
 }

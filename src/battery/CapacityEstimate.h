@@ -66,6 +66,10 @@ private:
         int percent = 0;
         std::optional<double> remaining;
         double integral = 0;
+        // What held from the first change up to this one: a fault after the last change spoils nothing.
+        int readings = 0;
+        bool counterOk = true;
+        bool integralOk = true;
     };
     struct Totals {
         int drop = 0;
@@ -80,6 +84,7 @@ private:
 
     void endStretch();
     void noteSteps(const GaugeReading& reading);
+    void addStretch(Totals& sum) const;
     Totals totals() const;
 
     bool percentFromCounter_ = false;
