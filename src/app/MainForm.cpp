@@ -300,6 +300,7 @@ void TMainForm::Timer1Timer() {
     TrayIconHandle = MakeTextIcon(QString::fromStdString(tick.tray.picture));
     trayEntry_->modify(TrayIconHandle, QString::fromStdString(tick.tray.tip));
     TabSheet2->addChartPoint(tick);
+    TabSheet2->pollHealth();
     ++BatteryTicks;
 }
 

@@ -9,11 +9,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineSeries>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <chrono>
 #include <functional>
 
 namespace vexlin {
@@ -68,7 +70,24 @@ private:
     std::function<void()> onZoomReset_;
 };
 
-BatteryPage::BatteryPage(AppServices& services, QWidget* parent) : QWidget(parent), services_(services) {
+namespace {
+
+// The interface is Russian throughout, so its numbers are written as a Russian reader writes them (38,2)
+// whatever the system's own locale.
+std::string russianDecimalSeparator() {
+    return QLocale(QLocale::Russian, QLocale::Russia).decimalPoint().toStdString();
+}
+
+double steadySeconds() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+BatteryPage::BatteryPage(AppServices& services, QWidget* parent)
+    : QWidget(parent), services_(services), health_(services.results, russianDecimalSeparator()),
+      healthClock_(steadySeconds) {
     setObjectName("TabSheet2");
     auto* strip = new QWidget;
     strip->setObjectName("TopStrip");
@@ -276,6 +295,12 @@ void BatteryPage::Button9Click() {
 void BatteryPage::Timer3Timer() {
     analysis_.tick(PowerStatus.BatteryLifePercent);
     showAnalysis();
+}
+
+void BatteryPage::pollHealth() {
+    if (services_.batteryHealth) {
+        health_.tick(*services_.batteryHealth, healthClock_());
+    }
 }
 
 void BatteryPage::showAnalysis() {

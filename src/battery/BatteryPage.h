@@ -1,11 +1,13 @@
 #pragma once
 
 #include "app/shared/AppServices.h"
+#include "battery/BatteryHealthMonitor.h"
 #include "battery/ChargeHistory.h"
 #include "battery/DischargeAnalysis.h"
 #include "battery/MonitorTexts.h"
 
 #include <QWidget>
+#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -33,6 +35,14 @@ public:
     void addChartPoint(const battery::MonitorTick& tick);
 
     void Timer3Timer(); // one forecast tick, reading the status the monitor polled last
+
+    // The monitor tick's battery-health share: one snapshot of the batteries folded into their measurement,
+    // their lines in the results store brought up to date.
+    void pollHealth();
+    const battery::BatteryHealthMonitor& healthMonitor() const { return health_; }
+    // Seconds on a steady clock; a test replaces it to replay a recorded discharge at its own pace.
+    void setHealthClock(std::function<double()> clock) { healthClock_ = std::move(clock); }
+
     void Button9Click();
 
     // Every stored chart point; Series1 holds only what is needed to draw them at the current size and zoom.
@@ -73,6 +83,8 @@ private:
     std::vector<std::int32_t> labelPositions_;
     bool adjustingAxes_ = false;
     bool chartStale_ = false; // points arrived while the chart was hidden
+    battery::BatteryHealthMonitor health_;
+    std::function<double()> healthClock_;
 };
 
 } // namespace vexlin

@@ -1,6 +1,7 @@
 #include "platform/Factory.h"
 
 #if defined(__linux__)
+#include "platform/linux/LinuxBatteryHealth.h"
 #include "platform/linux/LinuxDiskPartitions.h"
 #include "platform/linux/LinuxDisplayInfo.h"
 #include "platform/linux/LinuxDocumentOpener.h"
@@ -18,9 +19,21 @@ namespace impl = vexlin::platform::linux_impl;
 #endif
 
 namespace vexlin::platform {
+namespace {
+
+std::filesystem::path& powerSupplyRoot() {
+    static std::filesystem::path root = "/";
+    return root;
+}
+
+} // namespace
+
+void usePowerSupplyRoot(std::filesystem::path root) {
+    powerSupplyRoot() = std::move(root);
+}
 
 std::unique_ptr<PowerSource> makePowerSource() {
-    return std::make_unique<impl::LinuxPowerSource>("/");
+    return std::make_unique<impl::LinuxPowerSource>(powerSupplyRoot());
 }
 
 std::unique_ptr<InstanceGuard> makeInstanceGuard() {
@@ -64,6 +77,10 @@ std::unique_ptr<DocumentOpener> makeDocumentOpener() {
 std::unique_ptr<RunEnvironment> makeRunEnvironment() {
     return std::make_unique<impl::LinuxRunEnvironment>("/",
                                                        impl::LinuxRunEnvironment::sessionFromEnvironment());
+}
+
+std::unique_ptr<BatteryHealth> makeBatteryHealth() {
+    return std::make_unique<impl::LinuxBatteryHealth>(powerSupplyRoot());
 }
 
 } // namespace vexlin::platform

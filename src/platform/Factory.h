@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/BatteryHealth.h"
 #include "platform/DiskPartitions.h"
 #include "platform/DisplayInfo.h"
 #include "platform/DocumentOpener.h"
@@ -12,6 +13,7 @@
 #include "platform/SystemFacts.h"
 #include "platform/ThreadPriority.h"
 
+#include <filesystem>
 #include <memory>
 
 namespace vexlin::platform {
@@ -28,5 +30,10 @@ std::unique_ptr<DisplayInfo> makeDisplayInfo();
 std::unique_ptr<Processor> makeProcessor();
 std::unique_ptr<DocumentOpener> makeDocumentOpener();
 std::unique_ptr<RunEnvironment> makeRunEnvironment();
+std::unique_ptr<BatteryHealth> makeBatteryHealth();
+
+// A developer's aid for looking at the windows with a recorded machine's batteries: the power status and
+// battery health made afterwards read their supplies below this root instead of "/".
+void usePowerSupplyRoot(std::filesystem::path root);
 
 } // namespace vexlin::platform

@@ -16,6 +16,7 @@ AppServices AppServices::forThisSystem() {
     services.processor = platform::makeProcessor();
     services.documents = platform::makeDocumentOpener();
     services.environment = platform::makeRunEnvironment();
+    services.batteryHealth = platform::makeBatteryHealth();
     return services;
 }
 

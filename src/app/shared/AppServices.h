@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/BatteryHealth.h"
 #include "platform/DiskPartitions.h"
 #include "platform/DisplayInfo.h"
 #include "platform/DocumentOpener.h"
@@ -34,6 +35,8 @@ struct AppServices {
     // The report: the program that opens the document, and the conditions its twin file records.
     std::unique_ptr<platform::DocumentOpener> documents;
     std::unique_ptr<platform::RunEnvironment> environment;
+    // Battery health: identity, capacities and the readings the capacity measurement folds in.
+    std::unique_ptr<platform::BatteryHealth> batteryHealth;
 
     // Every result of this run: the tests write here; the page "Итоги", the report and the JSON read it.
     results::ResultsStore results;

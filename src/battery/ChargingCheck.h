@@ -1,0 +1,71 @@
+#pragma once
+
+#include "platform/BatteryHealth.h"
+
+#include <optional>
+
+// Whether a battery charges once the mains is connected: it must say "charging" within kStartWithinSeconds
+// and its charge must then rise within kRiseWithinSeconds.  A pack held at a charge threshold ("Not
+// charging"), already full, waiting while another battery charges, or not saying at all ("Unknown", as
+// some firmware writes at a threshold) is not judged; the wait simply goes on while it says so.  Only a pack
+// that keeps discharging with the mains connected fails to start.
+namespace vexlin::battery {
+
+struct ChargeReading {
+    double seconds = 0;
+    bool mainsOnline = false;
+    platform::BatteryFacts::Status status = platform::BatteryFacts::Status::Unknown;
+    std::optional<double> remaining; // the gauge's counter, any units
+    std::optional<int> percent;
+    bool otherCharging = false; // another battery of the machine charges now: two are charged in turn
+};
+
+class ChargingCheck {
+public:
+    // Embedded controllers switch charging on within a few seconds of the plug; 30 s leaves room for the
+    // slow ones without letting a dead charger pass.
+    static constexpr double kStartWithinSeconds = 30.0;
+    // A gauge that counts in steps of 1 % of a 60 Wh pack shows its first step after 0.6 Wh, which even a
+    // 7.2 W trickle delivers within five minutes.
+    static constexpr double kRiseWithinSeconds = 300.0;
+
+    enum class State {
+        NoMains,     // the mains has not been connected (or was pulled before a verdict)
+        Waiting,     // connected, waiting for the battery to say "charging"
+        Full,        // connected, the battery says it is full
+        Held,        // connected, the battery says "not charging": a charge threshold
+        Queued,      // connected, another battery charges first
+        Silent,      // connected, the battery does not say whether it charges
+        Charging,    // says "charging", waiting for the charge to rise
+        Works,       // charging and the charge rose
+        NotStarting, // connected, but no charging within the time
+        NotRising,   // says "charging" but the charge did not rise within the time
+    };
+
+    void add(const ChargeReading& reading);
+
+    State state() const { return state_; }
+    bool judged() const {
+        return state_ == State::Works || state_ == State::NotStarting || state_ == State::NotRising;
+    }
+    // Seconds from the plug (or the first reading on mains) to "charging".
+    std::optional<double> secondsToStart() const { return secondsToStart_; }
+    // Seconds from "charging" to the first rise of the charge.
+    std::optional<double> secondsToRise() const { return secondsToRise_; }
+    std::optional<int> percent() const { return percent_; } // the last one seen, for the threshold text
+
+private:
+    void onMains(const ChargeReading& reading);
+    bool rose(const ChargeReading& reading) const;
+
+    State state_ = State::NoMains;
+    double pluggedAt_ = 0;
+    double chargingSince_ = 0;
+    std::optional<double> startRemaining_;
+    std::optional<int> startPercent_;
+    std::optional<double> secondsToStart_;
+    std::optional<double> secondsToRise_;
+    std::optional<int> percent_;
+};
+
+} // namespace vexlin::battery
