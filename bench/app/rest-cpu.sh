@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Probe: the processor time the program takes at rest on its main window, in per cent of one core.
+#
+#   bench/app/rest-cpu.sh BUILD_DIR [SECONDS]
+#
+# Run from the source tree.  Starts the program on a private test desktop (scripts/headless-desktop.sh), waits
+# for the main window and two more seconds, then reads utime + stime of /proc/PID/stat over SECONDS (5).
+set -eu
+build=${1:?usage: rest-cpu.sh BUILD_DIR [SECONDS]}
+seconds=${2:-5}
+source scripts/headless-desktop.sh
+trap headless_cleanup EXIT
+unset DISPLAY WAYLAND_DISPLAY
+start_headless_display
+start_headless_audio
+
+"$build/src/app/vexlin" >/dev/null 2>&1 &
+pid=$!
+headless_pids+=("$pid")
+# Polled rather than --sync: xdotool gives up when a window it looks at vanishes meanwhile (the splash).
+for _ in $(seq 200); do
+    xdotool search --onlyvisible --name '^Vexlin$' >/dev/null 2>&1 && break
+    sleep 0.1
+done
+sleep 2
+
+ticks() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
+hz=$(getconf CLK_TCK)
+before=$(ticks)
+sleep "$seconds"
+after=$(ticks)
+awk -v d=$((after - before)) -v hz="$hz" -v s="$seconds" \
+    'BEGIN { printf "at rest: %.1f %% of one core over %d s (%d ticks)\n", 100 * d / (hz * s), s, d }'
