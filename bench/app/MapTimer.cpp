@@ -2,9 +2,11 @@
 // window with a given title (splash screens aside), as the X server reports it (MapNotify).  Plain Xlib, so
 // that the probe itself costs the same for every program it times.
 //
-//   map_timer [--kill] [--timeout SECONDS] [--verbose] TITLE -- PROGRAM [ARGS...]
+//   map_timer [--kill] [--cpu] [--timeout SECONDS] [--verbose] TITLE -- PROGRAM [ARGS...]
 //
-// With --kill the program gets SIGTERM once the window is mapped and the probe waits for it to end.  Exit
+// With --kill the program gets SIGTERM once the window is mapped and the probe waits for it to end.  With
+// --cpu the processor time the program had used by then (all its threads, user and system) follows in
+// milliseconds: on a loaded machine it tells the program's own work from the time it waited for a core.  Exit
 // code 0 when the window was seen, 1 on timeout, 2 on bad usage.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -15,7 +17,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <poll.h>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,6 +31,7 @@ using Clock = std::chrono::steady_clock;
 
 struct Options {
     bool kill = false;
+    bool cpu = false;
     bool verbose = false;
     double timeoutSeconds = 30;
     std::string title;
@@ -38,6 +43,8 @@ bool parse(int argc, char** argv, Options& options) {
     for (; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
         if (std::strcmp(argv[i], "--kill") == 0) {
             options.kill = true;
+        } else if (std::strcmp(argv[i], "--cpu") == 0) {
+            options.cpu = true;
         } else if (std::strcmp(argv[i], "--verbose") == 0) {
             options.verbose = true;
         } else if (std::strcmp(argv[i], "--timeout") == 0 && i + 1 < argc) {
@@ -110,6 +117,28 @@ int ignoreErrors(Display*, XErrorEvent*) {
     return 0;
 }
 
+// utime + stime of /proc/PID/stat (fields 14 and 15, after the command name in parentheses), in ms.
+double cpuMilliseconds(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const auto close = line.rfind(')');
+    if (close == std::string::npos) {
+        return -1;
+    }
+    std::istringstream fields(line.substr(close + 2));
+    std::string field;
+    unsigned long long user = 0, system = 0;
+    for (int index = 3; index <= 15 && fields >> field; ++index) {
+        if (index == 14) {
+            user = std::stoull(field);
+        } else if (index == 15) {
+            system = std::stoull(field);
+        }
+    }
+    return static_cast<double>(user + system) * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
 double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
@@ -119,8 +148,9 @@ double millisecondsSince(Clock::time_point start) {
 int main(int argc, char** argv) {
     Options options;
     if (!parse(argc, argv, options)) {
-        std::fprintf(stderr,
-                     "usage: map_timer [--kill] [--timeout S] [--verbose] TITLE -- PROGRAM [ARGS...]\n");
+        std::fprintf(
+            stderr,
+            "usage: map_timer [--kill] [--cpu] [--timeout S] [--verbose] TITLE -- PROGRAM [ARGS...]\n");
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
@@ -146,6 +176,7 @@ int main(int argc, char** argv) {
     }
 
     double mappedAfter = -1;
+    double cpuUsed = -1;
     pollfd connection{ConnectionNumber(display), POLLIN, 0};
     while (mappedAfter < 0 && millisecondsSince(start) < options.timeoutSeconds * 1000) {
         if (XPending(display) == 0) {
@@ -168,10 +199,13 @@ int main(int argc, char** argv) {
             }
             if (title == options.title && !splash) {
                 mappedAfter = millisecondsSince(start);
+                cpuUsed = cpuMilliseconds(child);
             }
         }
     }
-    if (mappedAfter >= 0) {
+    if (mappedAfter >= 0 && options.cpu) {
+        std::printf("%.1f %.0f\n", mappedAfter, cpuUsed);
+    } else if (mappedAfter >= 0) {
         std::printf("%.1f\n", mappedAfter);
     }
     if (options.kill) {

@@ -1,20 +1,22 @@
 #!/usr/bin/env bash
 # Probe: the processor time the program takes at rest on its main window, in per cent of one core.
 #
-#   bench/app/rest-cpu.sh BUILD_DIR [SECONDS]
+#   bench/app/rest-cpu.sh BUILD_DIR [SECONDS] [PROGRAM]
 #
 # Run from the source tree.  Starts the program on a private test desktop (scripts/headless-desktop.sh), waits
 # for the main window and two more seconds, then reads utime + stime of /proc/PID/stat over SECONDS (5).
+# PROGRAM is BUILD_DIR/src/app/vexlin unless another build is named.
 set -eu
-build=${1:?usage: rest-cpu.sh BUILD_DIR [SECONDS]}
+build=${1:?usage: rest-cpu.sh BUILD_DIR [SECONDS] [PROGRAM]}
 seconds=${2:-5}
+program=${3:-$build/src/app/vexlin}
 source scripts/headless-desktop.sh
 trap headless_cleanup EXIT
 unset DISPLAY WAYLAND_DISPLAY
 start_headless_display
 start_headless_audio
 
-"$build/src/app/vexlin" >/dev/null 2>&1 &
+"$program" >/dev/null 2>&1 &
 pid=$!
 headless_pids+=("$pid")
 # Polled rather than --sync: xdotool gives up when a window it looks at vanishes meanwhile (the splash).
