@@ -219,8 +219,17 @@ private slots:
         QCOMPARE(window.pixelColor(5, window.height() / 2), QColor(Qt::black));
     }
 
-    // The screen shows the frame the scene finished last, pixel for pixel.
+    // The screen shows the frame the scene finished last, pixel for pixel, also where the OpenGL has no
+    // fences and each side finishes its commands instead.
+    void shownFrameIsTheLatestComposedFrame_data() {
+        QTest::addColumn<bool>("fences");
+        QTest::newRow("fences") << true;
+        QTest::newRow("glFinish") << false;
+    }
+
     void shownFrameIsTheLatestComposedFrame() {
+        QFETCH(bool, fences);
+        form_->setFencesAllowed(fences);
         form_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
         QTest::qWait(500);
@@ -237,6 +246,7 @@ private slots:
         }
         QVERIFY2(differing == 0, qPrintable(QString("%1 pixels differ").arg(differing)));
         QVERIFY(litShareAroundTheCentre(shown) > 0.05);
+        QCOMPARE(form_->handOver().pendingFences() > 0, fences);
     }
 
     void publishesTheCountWithinTwoSeconds() {

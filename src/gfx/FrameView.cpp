@@ -22,16 +22,16 @@ FrameView::FrameView(QWidget* parent) : QOpenGLWidget(parent) {
 FrameView::~FrameView() = default;
 
 void FrameView::setFrames(gfx::FrameHandOver* handOver,
-                          std::array<unsigned, gfx::FrameHandOver::kBuffers> textures) {
+                          std::array<unsigned, gfx::FrameHandOver::kBuffers> textures, bool fences) {
     handOver_ = handOver;
     textures_ = textures;
+    fences_ = fences;
 }
 
 void FrameView::initializeGL() {
     if (QOpenGLContext::globalShareContext() == nullptr) {
         qWarning("FrameView: no shared OpenGL context, the performance test's frames cannot be shown");
     }
-    sync_ = std::make_unique<GlSyncCalls>(*context(), fencesAllowed_);
 }
 
 void FrameView::paintGL() {
@@ -39,7 +39,20 @@ void FrameView::paintGL() {
     glViewport(0, 0, static_cast<GLsizei>(width() * ratio), static_cast<GLsizei>(height() * ratio));
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    const int buffer = handOver_ != nullptr && sync_ ? handOver_->beginShowing(*sync_) : -1;
+    if (handOver_ == nullptr) {
+        return;
+    }
+    if (!sync_ || sync_->hasFences() != fences_) {
+        sync_ = std::make_unique<GlSyncCalls>(*context(), fences_);
+        if (sync_->hasFences() != fences_) {
+            // Both contexts of one share group run on the same OpenGL; should they still differ, a frame
+            // could not be waited for, and none is shown rather than a half-drawn one.
+            qWarning(
+                "FrameView: the screen's context has no fences, the performance test's frames are not shown");
+            return;
+        }
+    }
+    const int buffer = handOver_->beginShowing(*sync_);
     if (buffer < 0) {
         return;
     }

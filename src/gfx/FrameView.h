@@ -18,11 +18,10 @@ public:
     explicit FrameView(QWidget* parent = nullptr);
     ~FrameView() override;
 
-    // Where the frames come from: the hand-over and the textures of its buffers; a null hand-over for none
-    // (a black view).
-    void setFrames(gfx::FrameHandOver* handOver, std::array<unsigned, gfx::FrameHandOver::kBuffers> textures);
-    // Fences are used where the context has them; a test turns them off to see the hand-over without.
-    void setFencesAllowed(bool allowed) { fencesAllowed_ = allowed; }
+    // Where the frames come from: the hand-over and the textures of its buffers, and whether the scene's
+    // side hands over with fences (both sides must agree); a null hand-over for none (a black view).
+    void setFrames(gfx::FrameHandOver* handOver, std::array<unsigned, gfx::FrameHandOver::kBuffers> textures,
+                   bool fences = true);
 
 protected:
     void initializeGL() override;
@@ -34,7 +33,7 @@ private:
     gfx::FrameHandOver* handOver_ = nullptr;
     std::array<unsigned, gfx::FrameHandOver::kBuffers> textures_{};
     std::unique_ptr<GlSyncCalls> sync_;
-    bool fencesAllowed_ = true;
+    bool fences_ = true;
 };
 
 } // namespace vexlin

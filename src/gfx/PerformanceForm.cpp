@@ -209,7 +209,7 @@ bool TForm1::createContext() {
         showError("Не удалось включить контекст OpenGL: тест производительности не будет работать.");
         return false;
     }
-    sync_ = std::make_unique<GlSyncCalls>(*context_);
+    sync_ = std::make_unique<GlSyncCalls>(*context_, fencesAllowed_);
     resizeFrameBuffers();
     return true;
 }
@@ -250,7 +250,7 @@ void TForm1::resizeFrameBuffers() {
         frame = std::make_unique<QOpenGLFramebufferObject>(pixels,
                                                            QOpenGLFramebufferObject::CombinedDepthStencil);
     }
-    view_->setFrames(&handOver_, {frames_[0]->texture(), frames_[1]->texture()});
+    view_->setFrames(&handOver_, {frames_[0]->texture(), frames_[1]->texture()}, sync_->hasFences());
 }
 
 void TForm1::FormResize() {

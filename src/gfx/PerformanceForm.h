@@ -47,6 +47,9 @@ public:
     // Sets up OpenGL and loads the character now, unless done already; true when the scene can be drawn.
     // A failure is reported once, and the window then draws nothing for the rest of the run.
     bool prepare();
+    // Frames are handed to the screen with fences where the OpenGL has them; a test turns them off, before
+    // prepare, to see the hand-over without.
+    void setFencesAllowed(bool allowed) { fencesAllowed_ = allowed; }
     void setVisible(bool visible) override;
 
     void FormShow() override;
@@ -107,6 +110,7 @@ private:
 
     GlState glState_ = GlState::NotStarted;
     bool drawingWhileHidden_ = false;
+    bool fencesAllowed_ = true;
     bool ownsShareContext_ = false;
     std::unique_ptr<QOpenGLContext> context_;
     std::unique_ptr<QOffscreenSurface> surface_;
