@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <map>
+#include <ostream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -80,6 +81,10 @@ struct SequenceRow {
     const char* steps;
     const char* buffers;
 };
+
+void PrintTo(const SequenceRow& row, std::ostream* out) {
+    *out << row.name << " (" << row.steps << ")";
+}
 
 class HandOverSequence : public ::testing::TestWithParam<SequenceRow> {};
 
