@@ -93,8 +93,7 @@ TForm1::~TForm1() {
 }
 
 void TForm1::FormDestroy() {
-    IdleTimer->stop();
-    Timer1->stop();
+    stopDrawing();
     view_->setFrames(nullptr, {});
     if (context_ && surface_ && context_->makeCurrent(surface_.get())) {
         if (sync_) {
@@ -155,9 +154,10 @@ void TForm1::setDrawingWhileHidden(bool on) {
 
 void TForm1::updateDrawing(bool visible) {
     const bool wanted = visible || drawingWhileHidden_;
-    if (wanted == sceneRunning()) {
+    if (wanted == counting_) {
         return;
     }
+    counting_ = wanted;
     if (wanted) {
         startDrawing();
     } else {
@@ -166,18 +166,18 @@ void TForm1::updateDrawing(bool visible) {
 }
 
 void TForm1::startDrawing() {
-    if (!prepare()) {
-        return;
-    }
     // Counting starts afresh: until its first count the window shows what it showed when new, never a rate
     // measured before the pause or over an interval that includes it.
     FrameCount = 0;
     Label3->setText("0");
     setWindowTitle(QString::fromStdString(gfx::performanceTitle()));
     countInterval_.start();
-    lastShown_.invalidate();
-    IdleTimer->start();
     Timer1->start();
+    // Without a scene the count goes on being published, as 0.
+    if (prepare()) {
+        lastShown_.invalidate();
+        IdleTimer->start();
+    }
 }
 
 void TForm1::stopDrawing() {
@@ -189,9 +189,9 @@ bool TForm1::createContext() {
     context_ = std::make_unique<QOpenGLContext>();
     context_->setFormat(sceneFormat());
     surface_ = std::make_unique<QOffscreenSurface>();
-    // The screen's context shares with the program-wide share context.  Qt would make one at application
-    // start, loading the OpenGL driver before the first window maps; this context takes that part instead,
-    // unless the program has one already.
+    // The screen's context finds this one's textures through the program-wide share context.  Qt would make
+    // that at application start when asked to share, and so load the OpenGL driver before the first window
+    // maps; this context takes its part instead, unless the program has one already.
     QOpenGLContext* const share = QOpenGLContext::globalShareContext();
     context_->setShareContext(share);
     if (!context_->create()) {

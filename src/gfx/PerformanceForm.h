@@ -110,6 +110,7 @@ private:
 
     GlState glState_ = GlState::NotStarted;
     bool drawingWhileHidden_ = false;
+    bool counting_ = false; // shown, or asked to draw hidden
     bool fencesAllowed_ = true;
     bool ownsShareContext_ = false;
     std::unique_ptr<QOpenGLContext> context_;
