@@ -19,9 +19,17 @@ start_headless_audio
 "$program" >/dev/null 2>&1 &
 pid=$!
 headless_pids+=("$pid")
-# Polled rather than --sync: xdotool gives up when a window it looks at vanishes meanwhile (the splash).
-for _ in $(seq 200); do
-    xdotool search --onlyvisible --name '^Vexlin$' >/dev/null 2>&1 && break
+# The main window, not the splash (which bears the program's name too); polled rather than xdotool's
+# --sync, which gives up when a window it looks at vanishes meanwhile.
+main_window_shown() {
+    local id
+    for id in $(xdotool search --onlyvisible --name '^Vexlin$' 2>/dev/null); do
+        xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q SPLASH || return 0
+    done
+    return 1
+}
+for _ in $(seq 300); do
+    main_window_shown && break
     sleep 0.1
 done
 sleep 2
