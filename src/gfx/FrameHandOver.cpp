@@ -13,9 +13,9 @@ int FrameHandOver::beginDrawing(SyncCalls& scene) {
     if (drawing_ >= 0) {
         return drawing_; // a frame that was begun and never ended is drawn again in the same buffer
     }
-    // Before anything was shown the latest frame is kept intact, so that there is always a complete one.
-    const int keep = shown_ >= 0 ? shown_ : latest_;
-    drawing_ = keep == 0 ? 1 : 0;
+    // While the screen takes no frames they all go into one buffer: a second one would only double the
+    // memory the renderer works through.
+    drawing_ = shown_ == 0 ? 1 : 0;
     if (latest_ == drawing_) {
         // The newest frame was never shown and is drawn over; the one on the screen is the latest again.
         latest_ = shown_;
