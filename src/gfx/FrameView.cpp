@@ -1,5 +1,7 @@
 #include "gfx/FrameView.h"
 
+#include "gfx/GlSyncCalls.h"
+
 #include <GL/gl.h>
 #include <QOpenGLContext>
 #include <QSurfaceFormat>
@@ -17,8 +19,13 @@ FrameView::FrameView(QWidget* parent) : QOpenGLWidget(parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
-void FrameView::setFrameTexture(unsigned texture) {
-    texture_ = texture;
+FrameView::~FrameView() = default;
+
+void FrameView::setFrames(gfx::FrameHandOver* handOver,
+                          std::array<unsigned, gfx::FrameHandOver::kBuffers> textures, bool fences) {
+    handOver_ = handOver;
+    textures_ = textures;
+    fences_ = fences;
 }
 
 void FrameView::initializeGL() {
@@ -32,13 +39,32 @@ void FrameView::paintGL() {
     glViewport(0, 0, static_cast<GLsizei>(width() * ratio), static_cast<GLsizei>(height() * ratio));
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (texture_ == 0) {
+    if (handOver_ == nullptr) {
         return;
     }
+    if (!sync_ || sync_->hasFences() != fences_) {
+        sync_ = std::make_unique<GlSyncCalls>(*context(), fences_);
+        if (sync_->hasFences() != fences_) {
+            // Both contexts of one share group run on the same OpenGL; should they still differ, a frame
+            // could not be waited for, and none is shown rather than a half-drawn one.
+            qWarning(
+                "FrameView: the screen's context has no fences, the performance test's frames are not shown");
+            return;
+        }
+    }
+    const int buffer = handOver_->beginShowing(*sync_);
+    if (buffer < 0) {
+        return;
+    }
+    drawTexture(textures_[static_cast<std::size_t>(buffer)]);
+    handOver_->endShowing(*sync_);
+}
+
+void FrameView::drawTexture(unsigned texture) {
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_LIGHTING);
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, texture_);
+    glBindTexture(GL_TEXTURE_2D, texture);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     // The scene is cleared with alpha 0; on the screen it must stay opaque black, so alpha is not copied.
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);

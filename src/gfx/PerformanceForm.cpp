@@ -4,11 +4,13 @@
 #include "app/shared/Dialogs.h"
 #include "gfx/FrameView.h"
 #include "gfx/GlSink.h"
+#include "gfx/GlSyncCalls.h"
 #include "platform/DataFiles.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <QApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QOffscreenSurface>
@@ -19,16 +21,13 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+// QtGui exports the setter of the program-wide share context without declaring it in a public header.
+QT_BEGIN_NAMESPACE
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
+QT_END_NAMESPACE
+
 namespace vexlin {
 namespace {
-
-// The frames are drawn in a context of this window's own and shown through a QOpenGLWidget, whose context
-// must see the same textures.  Qt shares contexts program-wide only when told so before the application
-// object exists, hence a static initialiser.
-[[maybe_unused]] const bool kShareContexts = [] {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    return true;
-}();
 
 constexpr QSize kOuterSize{809, 614};
 constexpr QSize kLabelSize{76, 31};
@@ -74,15 +73,19 @@ TForm1::TForm1(AppServices& services, QWidget* parent) : Form(parent), services_
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(1000);
+    // Counts are published while frames are counted (see startDrawing).
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
-    Timer1->start();
 
     IdleTimer = new QTimer(this);
     IdleTimer->setObjectName("IdleTimer");
     IdleTimer->setInterval(0);
     connect(IdleTimer, &QTimer::timeout, this, &TForm1::ApplicationIdle);
 
-    FormCreate();
+    // Setting up OpenGL loads the driver and the character (a good part of a second on a software
+    // renderer): done once the main window is on the screen, not before it.
+    if (parent != nullptr) {
+        parent->installEventFilter(this);
+    }
 }
 
 TForm1::~TForm1() {
@@ -90,19 +93,39 @@ TForm1::~TForm1() {
 }
 
 void TForm1::FormDestroy() {
-    IdleTimer->stop();
+    stopDrawing();
+    view_->setFrames(nullptr, {});
     if (context_ && surface_ && context_->makeCurrent(surface_.get())) {
+        if (sync_) {
+            handOver_.reset(*sync_);
+        }
         textures_.deleteAll();
-        frame_.reset();
+        for (auto& frame : frames_) {
+            frame.reset();
+        }
         context_->doneCurrent();
     }
-    frame_.release(); // only when the context could not be made current: leaked with it rather than crashing
+    // Only when the context could not be made current: leaked with it rather than crashing.
+    for (auto& frame : frames_) {
+        frame.release();
+    }
+    if (ownsShareContext_) {
+        qt_gl_set_global_share_context(nullptr);
+    }
+    sync_.reset();
     context_.reset();
 }
 
-void TForm1::FormCreate() {
+bool TForm1::prepare() {
+    if (glState_ == GlState::NotStarted) {
+        glState_ = FormCreate() ? GlState::Ready : GlState::Failed;
+    }
+    return glState_ == GlState::Ready;
+}
+
+bool TForm1::FormCreate() {
     if (!createContext()) {
-        return;
+        return false;
     }
     glClearColor(0, 0, 0, 0);
     glShadeModel(GL_SMOOTH);
@@ -112,32 +135,82 @@ void TForm1::FormCreate() {
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     glEnable(GL_TEXTURE_2D);
     startTime_.start();
-    countInterval_.start();
     FormResize();
-    if (!loadScene()) {
-        return; // nothing is drawn and the counter stays 0
+    return loadScene(); // when it fails nothing is drawn and the counter stays 0
+}
+
+void TForm1::setVisible(bool visible) {
+    // The screen's context is made when the window is first shown and must find the scene's to share with.
+    if (visible) {
+        prepare();
     }
-    IdleTimer->start();
+    Form::setVisible(visible);
+}
+
+void TForm1::setDrawingWhileHidden(bool on) {
+    drawingWhileHidden_ = on;
+    updateDrawing(isVisible());
+}
+
+void TForm1::updateDrawing(bool visible) {
+    const bool wanted = visible || drawingWhileHidden_;
+    if (wanted == counting_) {
+        return;
+    }
+    counting_ = wanted;
+    if (wanted) {
+        startDrawing();
+    } else {
+        stopDrawing();
+    }
+}
+
+void TForm1::startDrawing() {
+    // Counting starts afresh: until its first count the window shows what it showed when new, never a rate
+    // measured before the pause or over an interval that includes it.
+    FrameCount = 0;
+    Label3->setText("0");
+    setWindowTitle(QString::fromStdString(gfx::performanceTitle()));
+    countInterval_.start();
+    Timer1->start();
+    // Without a scene the count goes on being published, as 0.
+    if (prepare()) {
+        lastShown_.invalidate();
+        IdleTimer->start();
+    }
+}
+
+void TForm1::stopDrawing() {
+    IdleTimer->stop();
+    Timer1->stop();
 }
 
 bool TForm1::createContext() {
     context_ = std::make_unique<QOpenGLContext>();
     context_->setFormat(sceneFormat());
-    context_->setShareContext(QOpenGLContext::globalShareContext());
     surface_ = std::make_unique<QOffscreenSurface>();
+    // The screen's context finds this one's textures through the program-wide share context.  Qt would make
+    // that at application start when asked to share, and so load the OpenGL driver before the first window
+    // maps; this context takes its part instead, unless the program has one already.
+    QOpenGLContext* const share = QOpenGLContext::globalShareContext();
+    context_->setShareContext(share);
     if (!context_->create()) {
         showError("Не удалось создать контекст OpenGL: тест производительности не будет работать.");
         context_.reset();
         return false;
     }
+    if (share == nullptr) {
+        qt_gl_set_global_share_context(context_.get());
+        ownsShareContext_ = true;
+    }
     surface_->setFormat(context_->format());
     surface_->create();
     if (!surface_->isValid() || !context_->makeCurrent(surface_.get())) {
         showError("Не удалось включить контекст OpenGL: тест производительности не будет работать.");
-        context_.reset();
         return false;
     }
-    resizeFrameBuffer();
+    sync_ = std::make_unique<GlSyncCalls>(*context_, fencesAllowed_);
+    resizeFrameBuffers();
     return true;
 }
 
@@ -166,21 +239,25 @@ QSize TForm1::outerSize() const {
     return frameGeometry().size();
 }
 
-void TForm1::resizeFrameBuffer() {
+void TForm1::resizeFrameBuffers() {
     const QSize pixels = (size() * devicePixelRatioF()).expandedTo({1, 1});
-    if (frame_ && frame_->size() == pixels) {
+    if (frames_[0] && frames_[0]->size() == pixels) {
         return;
     }
-    frame_ =
-        std::make_unique<QOpenGLFramebufferObject>(pixels, QOpenGLFramebufferObject::CombinedDepthStencil);
-    view_->setFrameTexture(0);
+    handOver_.reset(*sync_);
+    view_->setFrames(nullptr, {});
+    for (auto& frame : frames_) {
+        frame = std::make_unique<QOpenGLFramebufferObject>(pixels,
+                                                           QOpenGLFramebufferObject::CombinedDepthStencil);
+    }
+    view_->setFrames(&handOver_, {frames_[0]->texture(), frames_[1]->texture()}, sync_->hasFences());
 }
 
 void TForm1::FormResize() {
     if (!context_ || !context_->makeCurrent(surface_.get())) {
         return;
     }
-    resizeFrameBuffer();
+    resizeFrameBuffers();
     // The viewport has the window's outer size, frame included, as the test has always drawn.
     const QSize outer = outerSize() * devicePixelRatioF();
     glViewport(0, 0, outer.width(), outer.height());
@@ -197,10 +274,12 @@ void TForm1::ApplicationIdle() {
     if (!context_->makeCurrent(surface_.get())) {
         return;
     }
-    frame_->bind();
+    // Into the buffer the screen is not showing; the hand-over flushes the frame and fences it.
+    QOpenGLFramebufferObject& target = *frames_[static_cast<std::size_t>(handOver_.beginDrawing(*sync_))];
+    target.bind();
     DrawScene();
-    frame_->bindDefault();
-    glFlush();
+    target.bindDefault();
+    handOver_.endDrawing(*sync_);
     showLatestFrame();
 }
 
@@ -217,7 +296,6 @@ void TForm1::showLatestFrame() {
         return;
     }
     lastShown_.start();
-    view_->setFrameTexture(frame_->texture());
     view_->update();
 }
 
@@ -247,10 +325,11 @@ bool TForm1::sceneRunning() const {
 }
 
 QImage TForm1::lastFrame() {
-    if (!sceneRunning() || !context_->makeCurrent(surface_.get())) {
+    const int latest = handOver_.latest();
+    if (!sceneLoaded() || latest < 0 || !context_->makeCurrent(surface_.get())) {
         return {};
     }
-    return frame_->toImage();
+    return frames_[static_cast<std::size_t>(latest)]->toImage();
 }
 
 void TForm1::FormShow() {
@@ -274,6 +353,25 @@ void TForm1::FormMouseMove(int x, int y) {
 
 void TForm1::FormMouseUp() {
     scene_.mouseUp();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == parent() && event->type() == QEvent::Paint) {
+        watched->removeEventFilter(this);
+        QTimer::singleShot(0, this, [this] { prepare(); });
+    }
+    return Form::eventFilter(watched, event);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    Form::showEvent(event);
+    updateDrawing(true);
+}
+
+void TForm1::hideEvent(QHideEvent* event) {
+    Form::hideEvent(event);
+    // Also when the window is minimised or leaves the desktop in view: nobody can see it drawing then.
+    updateDrawing(false);
 }
 
 void TForm1::placeLabel() {
