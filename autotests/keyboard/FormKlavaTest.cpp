@@ -3,9 +3,9 @@
 #include "app/shared/ClockTimerSwitch.h"
 #include "app/shared/Dialogs.h"
 #include "app/shared/Globals.h"
-#include "support/FakeClock.h"
 #include "keyboard/KeyPlaces.h"
 #include "keyboard/PictureBox.h"
+#include "support/FakeClock.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -77,6 +77,17 @@ bool spriteShownAt(const QImage& picture, const QImage& sprite, SpritePlace plac
     }
     return true;
 }
+
+// A message box that takes the activation away from the window it belongs to, as a real one does.
+class DeactivatingDialogs final : public Dialogs {
+public:
+    int shown = 0;
+    void message(QWidget* parent, const QString&, const QString&, Icon) override {
+        ++shown;
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QApplication::sendEvent(parent, &deactivate);
+    }
+};
 
 struct ExpectedKey {
     int virtualKey = 0;
@@ -240,6 +251,79 @@ private slots:
         QVERIFY(form_->isVisible());
     }
 
+    // Keys the picture has no place for still answer: a code of their own where the key has one, else 0 and
+    // the key's name; none lights anything.
+    void keysWithoutAPlace_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("keycode");
+        QTest::addColumn<QString>("log");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("Mute") << int(Qt::Key_VolumeMute) << 121 << "Volume Mute "
+                              << "173";
+        QTest::newRow("VolumeDown") << int(Qt::Key_VolumeDown) << 122 << "Volume Down "
+                                    << "174";
+        QTest::newRow("VolumeUp") << int(Qt::Key_VolumeUp) << 123 << "Volume Up "
+                                  << "175";
+        QTest::newRow("NextTrack") << int(Qt::Key_MediaNext) << 171 << "Next Track "
+                                   << "176";
+        QTest::newRow("PreviousTrack") << int(Qt::Key_MediaPrevious) << 173 << "Previous Track "
+                                       << "177";
+        QTest::newRow("StopMedia") << int(Qt::Key_MediaStop) << 174 << "Stop Media "
+                                   << "178";
+        QTest::newRow("PlayPause") << int(Qt::Key_MediaPlay) << 172 << "Play/Pause "
+                                   << "179";
+        QTest::newRow("Mail") << int(Qt::Key_LaunchMail) << 163 << "Mail "
+                              << "180";
+        QTest::newRow("BrowserBack") << int(Qt::Key_Back) << 166 << "Browser Back "
+                                     << "166";
+        QTest::newRow("BrowserForward") << int(Qt::Key_Forward) << 167 << "Browser Forward "
+                                        << "167";
+        QTest::newRow("BrowserRefresh") << int(Qt::Key_Refresh) << 181 << "Browser Refresh "
+                                        << "168";
+        QTest::newRow("BrowserStop") << int(Qt::Key_Stop) << 136 << "Browser Stop "
+                                     << "169";
+        QTest::newRow("BrowserSearch") << int(Qt::Key_Search) << 225 << "Browser Search "
+                                       << "170";
+        QTest::newRow("BrowserFavorites") << int(Qt::Key_Favorites) << 164 << "Browser Favorites "
+                                          << "171";
+        QTest::newRow("BrowserHome") << int(Qt::Key_HomePage) << 180 << "Browser Home "
+                                     << "172";
+        QTest::newRow("Sleep") << int(Qt::Key_Sleep) << 150 << "Sleep "
+                               << "95";
+        QTest::newRow("WirelessByName") << int(Qt::Key_WLAN) << 246 << "Wireless "
+                                        << "0";
+        QTest::newRow("BrightnessByName") << int(Qt::Key_MonBrightnessUp) << 233 << "Monitor Brightness Up "
+                                          << "0";
+        // The keypad's "=" types the character of the "=" key, but it is another key.
+        QTest::newRow("KeypadEqualNotTheEqualKey") << int(Qt::Key_Equal) << 125 << "= "
+                                                   << "0";
+        QTest::newRow("NoNameAtAll") << 0 << 248 << "Key 248 "
+                                     << "0";
+    }
+
+    void keysWithoutAPlace() {
+        QFETCH(int, key);
+        QFETCH(int, keycode);
+        QFETCH(QString, log);
+        QFETCH(QString, code);
+        QTestEventList first;
+        press(first, Qt::Key_A, 38, "a");
+        first.simulate(form_->Button1);
+        const QImage litA = form_->Image1->picture();
+
+        QTestEventList down, up;
+        press(down, key, quint32(keycode), "");
+        release(up, key, quint32(keycode), "");
+        down.simulate(form_->Button1);
+        QCOMPARE(form_->StaticText1->text(), log + "a ");
+        QCOMPARE(form_->StaticText2->text(), code);
+        QCOMPARE(form_->Image1->picture(), litA); // nothing more lit
+        up.simulate(form_->Button1);
+        QCOMPARE(form_->Image1->picture(), litA); // and nothing released
+        QCOMPARE(form_->StaticText1->text(), log + "a ");
+        QVERIFY(form_->isVisible());
+    }
+
     // Tab, Enter and Space never reach the focused button while the keys are being tested.
     void keysNeverPressClear_data() {
         QTest::addColumn<int>("key");
@@ -325,6 +409,16 @@ private slots:
         keys.simulate(form_->Button1);
         QCOMPARE(form_->StaticText1->text(), QString());
         FullTestRunning = false;
+    }
+
+    // Only a left click on the close area closes; the other buttons leave the test running.
+    void closeAreaAnswersTheLeftButtonOnly() {
+        for (auto button : {Qt::RightButton, Qt::MiddleButton}) {
+            QTest::mouseClick(form_->Image2, button);
+            QVERIFY(form_->isVisible());
+        }
+        QTest::mouseClick(form_->Image2, Qt::LeftButton);
+        QVERIFY(!form_->isVisible());
     }
 
     void closeOutsideTheFullTestResumesTheClock() {
@@ -415,6 +509,32 @@ private slots:
         QDir::setCurrent(previousDir);
         QCOMPARE(boxes, 1);
         QVERIFY(form_->isActiveWindow());
+    }
+
+    // A missing picture whose message took the activation away, and a window closed before it got the
+    // activation back: the next opening loads the pictures and takes the keys again.
+    void openingAfterALoadErrorIsAFullActivation() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString previousDir = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        DeactivatingDialogs dialogs;
+        setDialogs(&dialogs);
+        form_->FormActivate();
+        setDialogs(&recorded_->recorder);
+        QDir::setCurrent(previousDir);
+        QCOMPARE(dialogs.shown, 1);
+        QVERIFY(form_->KeyboardPicture.isNull());
+        form_->close();
+
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        QTRY_VERIFY(!form_->KeyboardPicture.isNull());
+        QTestEventList keys;
+        press(keys, Qt::Key_A, 38, "a");
+        keys.simulate(form_->Button1);
+        QCOMPARE(form_->StaticText1->text(), QString("a "));
+        checkKey({'A', false}, true);
     }
 
     // Releasing a key must give back the picture exactly, and the label band of every key must stay out of

@@ -2,9 +2,9 @@
 
 #include "app/shared/ClockTimerSwitch.h"
 #include "app/shared/Dialogs.h"
-#include "platform/DataFiles.h"
 #include "keyboard/KeyEventMapping.h"
 #include "keyboard/PictureBox.h"
+#include "platform/DataFiles.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -125,6 +125,9 @@ void TFormKlava::FormActivate() {
 }
 
 void TFormKlava::FormClose() {
+    // A message about a missing picture that took the activation away ends with the window; the next
+    // opening is a new activation, hook and all.
+    backFromLoadError_ = false;
     qApp->removeEventFilter(this);
     releaseImages();
     closeTestWindow(services_.clock, 16); // the full test goes on with the clock measurement
@@ -246,6 +249,10 @@ bool TFormKlava::AppKeyEvent(QKeyEvent* event) {
     }
     const auto key = physicalKeyOf(*event);
     if (!key) {
+        if (event->type() == QEvent::KeyPress) {
+            test_.unknownKeyDown(unknownKeyTextOf(*event));
+            showTexts();
+        }
         return true;
     }
     if (event->type() == QEvent::KeyPress) {

@@ -27,7 +27,8 @@ void PictureBox::mousePressEvent(QMouseEvent* event) {
 
 void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
     emit mouseUp(event->button());
-    if (rect().contains(event->position().toPoint())) {
+    // A click is the left button's, as on any control; the right one may open a menu one day.
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
         emit clicked();
     }
     event->accept();

@@ -20,6 +20,7 @@ public:
 signals:
     void mouseDown(Qt::MouseButton button);
     void mouseUp(Qt::MouseButton button);
+    // The left button pressed and released over the control.
     void clicked();
 
 protected:
