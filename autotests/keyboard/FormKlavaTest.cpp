@@ -40,9 +40,15 @@ public:
           modifiers_(modifiers) {}
     void simulate(QWidget* widget) override {
         QKeyEvent event(type_, key_, modifiers_, keycode_, 0, 0, text_, autoRepeat_);
+        event.setTimestamp(timestamp_);
         QApplication::sendEvent(widget, &event);
     }
     QTestEvent* clone() const override { return new NativeKeyEvent(*this); }
+    // The X server's time of the event, in milliseconds.
+    NativeKeyEvent* at(ulong timestamp) {
+        timestamp_ = timestamp;
+        return this;
+    }
 
 private:
     QEvent::Type type_;
@@ -51,7 +57,13 @@ private:
     QString text_;
     bool autoRepeat_;
     Qt::KeyboardModifiers modifiers_;
+    ulong timestamp_ = 0;
 };
+
+// A key event of the physical key `keycode` at X server time `t`.
+void stroke(QTestEventList& list, QEvent::Type type, quint32 keycode, ulong t, bool repeat = false) {
+    list.append((new NativeKeyEvent(type, Qt::Key_unknown, keycode, QString(), repeat))->at(t));
+}
 
 void press(QTestEventList& list, int key, quint32 keycode, const QString& text, bool repeat = false) {
     list.append(new NativeKeyEvent(QEvent::KeyPress, key, keycode, text, repeat));
@@ -135,6 +147,7 @@ private slots:
         services_.clock = &clock_;
         FullTestRunning = false;
         FullTestStep = 0;
+        services_.results.clear();
         form_ = std::make_unique<TFormKlava>(services_);
         form_->show();
         // The window manager's activation runs the activation handler once; nothing activates it again.
@@ -322,6 +335,117 @@ private slots:
         QCOMPARE(form_->Image1->picture(), litA); // and nothing released
         QCOMPARE(form_->StaticText1->text(), log + "a ");
         QVERIFY(form_->isVisible());
+    }
+
+    // The count of the keys of the picture and the faults, from key events as X11 stamps them.
+    void keyCount_data() {
+        QTest::addColumn<QTestEventList>("events");
+        QTest::addColumn<int>("pressed");
+        QTest::addColumn<QString>("faults");
+        constexpr auto down = QEvent::KeyPress;
+        constexpr auto up = QEvent::KeyRelease;
+        QTestEventList e;
+        QTest::newRow("Nothing") << e << 0 << "Залипание: нет; дребезг: нет";
+
+        e.clear();
+        stroke(e, down, 38, 1000), stroke(e, up, 38, 1100);   // A
+        stroke(e, down, 39, 1200), stroke(e, up, 39, 1300);   // S
+        stroke(e, down, 62, 1400), stroke(e, up, 62, 1500);   // right Shift
+        stroke(e, down, 38, 1600), stroke(e, up, 38, 1700);   // A again
+        stroke(e, down, 246, 1800), stroke(e, up, 246, 1900); // a key off the picture
+        QTest::newRow("EachKeyOnce") << e << 3 << "Залипание: нет; дребезг: нет";
+
+        e.clear();
+        stroke(e, down, 38, 1000), stroke(e, up, 38, 1080), stroke(e, down, 38, 1095),
+            stroke(e, up, 38, 1150);
+        QTest::newRow("Chatter") << e << 1 << "Залипание: нет; дребезг: A";
+
+        e.clear();
+        stroke(e, down, 39, 1000);
+        for (ulong t = 1500; t < 3000; t += 33) {
+            stroke(e, up, 39, t, true), stroke(e, down, 39, t, true);
+        }
+        stroke(e, up, 39, 3000);
+        QTest::newRow("AutoRepeatIsNoChatter") << e << 1 << "Залипание: нет; дребезг: нет";
+
+        e.clear();
+        stroke(e, down, 40, 1000);
+        for (ulong t = 1500; t <= 11100; t += 200) {
+            stroke(e, up, 40, t, true), stroke(e, down, 40, t, true);
+        }
+        QTest::newRow("HeldTenSeconds") << e << 1 << "Залипание: D; дребезг: нет";
+    }
+
+    void keyCount() {
+        QFETCH(QTestEventList, events);
+        QFETCH(int, pressed);
+        QFETCH(QString, faults);
+        events.simulate(form_->Button1);
+        QCOMPARE(form_->StaticText3->text(), QString("Проверено клавиш: %1 из 81").arg(pressed));
+        QCOMPARE(form_->StaticText4->text(), faults);
+        QCOMPARE(int(form_->Image1->marks().size()), 81 - pressed);
+    }
+
+    // The marks lie over the picture: an untested key shows one, a pressed key shows its sprite unmarked.
+    void marksLeaveTheLitKeyVisible() {
+        QTestEventList keys;
+        press(keys, Qt::Key_A, 38, "a");
+        keys.simulate(form_->Button1);
+        checkKey({'A', false}, true);
+        const QImage shown = form_->Image1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage& picture = form_->Image1->picture();
+        const QRect keyA(100, 151, kWideSpriteWidth, kWideSpriteHeight);
+        QCOMPARE(shown.copy(keyA), picture.copy(keyA));
+        const QPoint markOfS = form_->Image1->marks()[0];
+        QVERIFY(!form_->Image1->marks().empty());
+        QVERIFY(shown.pixel(markOfS) != picture.pixel(markOfS));
+    }
+
+    // Going to another window and back is no new opening; "Очистить" is.
+    void countLastsTheOpening() {
+        QTestEventList keys;
+        press(keys, Qt::Key_A, 38, "a");
+        keys.simulate(form_->Button1);
+        form_->FormActivate();
+        QCOMPARE(form_->StaticText3->text(), QString("Проверено клавиш: 1 из 81"));
+        form_->Button1->click();
+        QCOMPARE(form_->StaticText3->text(), QString("Проверено клавиш: 0 из 81"));
+        QCOMPARE(int(form_->Image1->marks().size()), 81);
+        form_->close();
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        QCOMPARE(form_->StaticText3->text(), QString("Проверено клавиш: 0 из 81"));
+    }
+
+    // A key down when the window opens and still down a second later is stuck, found by the timer alone.
+    void keyDownAtTheOpeningIsStuck() {
+        form_->close();
+        form_->heldKeys = [] { return std::vector<std::uint32_t>{50}; }; // left Shift
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        QCOMPARE(form_->StaticText4->text(), QString("Залипание: нет; дребезг: нет"));
+        QTRY_COMPARE_WITH_TIMEOUT(form_->StaticText4->text(), QString("Залипание: Left Shift; дребезг: нет"),
+                                  3000);
+    }
+
+    void closingWritesTheResults() {
+        QTestEventList keys;
+        stroke(keys, QEvent::KeyPress, 38, 1000), stroke(keys, QEvent::KeyRelease, 38, 1080);
+        stroke(keys, QEvent::KeyPress, 38, 1090), stroke(keys, QEvent::KeyRelease, 38, 1150);
+        stroke(keys, QEvent::KeyPress, 9, 1300), stroke(keys, QEvent::KeyRelease, 9, 1400);
+        keys.simulate(form_->Button1);
+        QVERIFY(services_.results.linesOf("keyboard").empty());
+        form_->close();
+        const auto* coverage = services_.results.find("keyboard", "coverage");
+        QVERIFY(coverage != nullptr);
+        QCOMPARE(QString::fromStdString(coverage->value), QString("2 из 81"));
+        const auto* untested = services_.results.find("keyboard", "untested_keys");
+        QVERIFY(untested != nullptr);
+        QVERIFY(QString::fromStdString(untested->value).startsWith("Insert, Home, Pg Up, F1, "));
+        const auto* chatter = services_.results.find("keyboard", "chatter_keys");
+        QVERIFY(chatter != nullptr);
+        QCOMPARE(QString::fromStdString(chatter->value), QString("A"));
+        QVERIFY(services_.results.find("keyboard", "stuck_keys") != nullptr);
     }
 
     // Tab, Enter and Space never reach the focused button while the keys are being tested.
