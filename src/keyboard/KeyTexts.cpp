@@ -8,25 +8,12 @@ namespace {
 
 const char* fixedName(int virtualKey) {
     static constexpr std::pair<int, const char*> kNames[] = {
-        {8, "Backspace"},
-        {9, "Tab"},
-        {13, "Enter"},
-        {16, "Shift"},
-        {18, "Alt"},
-        {20, "Caps Lock"},
-        {27, "Escape"},
-        {32, "Space"},
-        {33, "Pg Up"},
-        {34, "Pg Dn"},
-        {35, "End"},
-        {36, "Home"},
-        {37, "Left"},
-        {38, "Up"},
-        {39, "Right"},
-        {40, "Down"},
-        {45, "Insert"},
-        {46, "Delete"},
-        // Keys that type nothing and would otherwise log an empty entry, like Ctrl.
+        {8, "Backspace"}, {9, "Tab"},    {13, "Enter"}, {16, "Shift"}, {18, "Alt"},    {20, "Caps Lock"},
+        {27, "Escape"},   {32, "Space"}, {33, "Pg Up"}, {34, "Pg Dn"}, {35, "End"},    {36, "Home"},
+        {37, "Left"},     {38, "Up"},    {39, "Right"}, {40, "Down"},  {45, "Insert"}, {46, "Delete"},
+    };
+    // Keys that type nothing and would otherwise log an empty entry, as Ctrl does.
+    static constexpr std::pair<int, const char*> kSilentKeys[] = {
         {95, "Sleep"},
         {166, "Browser Back"},
         {167, "Browser Forward"},
@@ -46,6 +33,11 @@ const char* fixedName(int virtualKey) {
         {182, "My Computer"},
         {183, "Calculator"},
     };
+    for (const auto& [key, name] : kSilentKeys) {
+        if (key == virtualKey) {
+            return name;
+        }
+    }
     for (const auto& [key, name] : kNames) {
         if (key == virtualKey) {
             return name;
