@@ -17,23 +17,68 @@ headless_cleanup() {
     fi
 }
 
+# True when a window manager runs on $DISPLAY: the root window names a check window that names itself
+# (the EWMH rule), so a property left behind by a window manager that went away does not count.
+headless_wm_running() {
+    local root_check own_check
+    root_check=$(xprop -root -notype 32x ' $0' _NET_SUPPORTING_WM_CHECK 2>/dev/null | awk '{print $2}')
+    [[ $root_check == 0x* ]] || return 1
+    own_check=$(xprop -id "$root_check" -notype 32x ' $0' _NET_SUPPORTING_WM_CHECK 2>/dev/null | awk '{print $2}')
+    [[ $own_check == "$root_check" ]]
+}
+
+# Starts openbox and waits until it manages the screen; tries again when it went away during its start.
+# Fails with a message when no attempt succeeds, since the activation tests mean nothing without it.
+start_headless_wm() {
+    local attempt i pid log
+    log=$(mktemp /tmp/vexlin-wm-XXXX.log)
+    for attempt in 1 2 3; do
+        openbox >"$log" 2>&1 &
+        pid=$!
+        for i in $(seq 50); do
+            if headless_wm_running; then
+                headless_pids+=("$pid")
+                rm -f "$log"
+                return 0
+            fi
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    echo "headless-desktop: the window manager did not come up on $DISPLAY after 3 attempts:" >&2
+    sed 's/^/  openbox: /' "$log" >&2
+    rm -f "$log"
+    return 1
+}
+
 start_headless_display() {
     if [[ -n ${DISPLAY:-} || -n ${WAYLAND_DISPLAY:-} ]]; then
         return 0
     fi
     local n=$((90 + RANDOM % 100))
     while [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    headless_pids+=($!)
+    # -noreset: by default the server resets when its last client leaves, and a client connecting during
+    # that reset (the window manager right after the readiness probe) is refused.
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+    local xvfb=$!
+    headless_pids+=("$xvfb")
     export DISPLAY=":$n"
-    local i
+    local i up=
     for i in $(seq 100); do
-        xdpyinfo >/dev/null 2>&1 && break
+        if xdpyinfo >/dev/null 2>&1; then
+            up=1
+            break
+        fi
+        kill -0 "$xvfb" 2>/dev/null || break
         sleep 0.1
     done
-    openbox >/dev/null 2>&1 &
-    headless_pids+=($!)
-    sleep 0.5
+    if [[ -z $up ]]; then
+        echo "headless-desktop: Xvfb did not come up on $DISPLAY" >&2
+        return 1
+    fi
+    start_headless_wm
 }
 
 start_headless_audio() {

@@ -3,9 +3,9 @@
 #include "app/shared/ClockTimerSwitch.h"
 #include "app/shared/Dialogs.h"
 #include "app/shared/Globals.h"
-#include "support/FakeClock.h"
 #include "keyboard/KeyPlaces.h"
 #include "keyboard/PictureBox.h"
+#include "support/FakeClock.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -40,9 +40,15 @@ public:
           modifiers_(modifiers) {}
     void simulate(QWidget* widget) override {
         QKeyEvent event(type_, key_, modifiers_, keycode_, 0, 0, text_, autoRepeat_);
+        event.setTimestamp(timestamp_);
         QApplication::sendEvent(widget, &event);
     }
     QTestEvent* clone() const override { return new NativeKeyEvent(*this); }
+    // The X server's time of the event, in milliseconds.
+    NativeKeyEvent* at(ulong timestamp) {
+        timestamp_ = timestamp;
+        return this;
+    }
 
 private:
     QEvent::Type type_;
@@ -51,7 +57,13 @@ private:
     QString text_;
     bool autoRepeat_;
     Qt::KeyboardModifiers modifiers_;
+    ulong timestamp_ = 0;
 };
+
+// A key event of the physical key `keycode` at X server time `t`.
+void stroke(QTestEventList& list, QEvent::Type type, quint32 keycode, ulong t, bool repeat = false) {
+    list.append((new NativeKeyEvent(type, Qt::Key_unknown, keycode, QString(), repeat))->at(t));
+}
 
 void press(QTestEventList& list, int key, quint32 keycode, const QString& text, bool repeat = false) {
     list.append(new NativeKeyEvent(QEvent::KeyPress, key, keycode, text, repeat));
@@ -77,6 +89,17 @@ bool spriteShownAt(const QImage& picture, const QImage& sprite, SpritePlace plac
     }
     return true;
 }
+
+// A message box that takes the activation away from the window it belongs to, as a real one does.
+class DeactivatingDialogs final : public Dialogs {
+public:
+    int shown = 0;
+    void message(QWidget* parent, const QString&, const QString&, Icon) override {
+        ++shown;
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QApplication::sendEvent(parent, &deactivate);
+    }
+};
 
 struct ExpectedKey {
     int virtualKey = 0;
@@ -124,6 +147,7 @@ private slots:
         services_.clock = &clock_;
         FullTestRunning = false;
         FullTestStep = 0;
+        services_.results.clear();
         form_ = std::make_unique<TFormKlava>(services_);
         form_->show();
         // The window manager's activation runs the activation handler once; nothing activates it again.
@@ -240,6 +264,190 @@ private slots:
         QVERIFY(form_->isVisible());
     }
 
+    // Keys the picture has no place for still answer: a code of their own where the key has one, else 0 and
+    // the key's name; none lights anything.
+    void keysWithoutAPlace_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("keycode");
+        QTest::addColumn<QString>("log");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("Mute") << int(Qt::Key_VolumeMute) << 121 << "Volume Mute "
+                              << "173";
+        QTest::newRow("VolumeDown") << int(Qt::Key_VolumeDown) << 122 << "Volume Down "
+                                    << "174";
+        QTest::newRow("VolumeUp") << int(Qt::Key_VolumeUp) << 123 << "Volume Up "
+                                  << "175";
+        QTest::newRow("NextTrack") << int(Qt::Key_MediaNext) << 171 << "Next Track "
+                                   << "176";
+        QTest::newRow("PreviousTrack") << int(Qt::Key_MediaPrevious) << 173 << "Previous Track "
+                                       << "177";
+        QTest::newRow("StopMedia") << int(Qt::Key_MediaStop) << 174 << "Stop Media "
+                                   << "178";
+        QTest::newRow("PlayPause") << int(Qt::Key_MediaPlay) << 172 << "Play/Pause "
+                                   << "179";
+        QTest::newRow("Mail") << int(Qt::Key_LaunchMail) << 163 << "Mail "
+                              << "180";
+        QTest::newRow("BrowserBack") << int(Qt::Key_Back) << 166 << "Browser Back "
+                                     << "166";
+        QTest::newRow("BrowserForward") << int(Qt::Key_Forward) << 167 << "Browser Forward "
+                                        << "167";
+        QTest::newRow("BrowserRefresh") << int(Qt::Key_Refresh) << 181 << "Browser Refresh "
+                                        << "168";
+        QTest::newRow("BrowserStop") << int(Qt::Key_Stop) << 136 << "Browser Stop "
+                                     << "169";
+        QTest::newRow("BrowserSearch") << int(Qt::Key_Search) << 225 << "Browser Search "
+                                       << "170";
+        QTest::newRow("BrowserFavorites") << int(Qt::Key_Favorites) << 164 << "Browser Favorites "
+                                          << "171";
+        QTest::newRow("BrowserHome") << int(Qt::Key_HomePage) << 180 << "Browser Home "
+                                     << "172";
+        QTest::newRow("Sleep") << int(Qt::Key_Sleep) << 150 << "Sleep "
+                               << "95";
+        QTest::newRow("WirelessByName") << int(Qt::Key_WLAN) << 246 << "Wireless "
+                                        << "0";
+        QTest::newRow("BrightnessByName") << int(Qt::Key_MonBrightnessUp) << 233 << "Monitor Brightness Up "
+                                          << "0";
+        // The keypad's "=" types the character of the "=" key, but it is another key.
+        QTest::newRow("KeypadEqualNotTheEqualKey") << int(Qt::Key_Equal) << 125 << "= "
+                                                   << "0";
+        QTest::newRow("NoNameAtAll") << 0 << 248 << "Key 248 "
+                                     << "0";
+    }
+
+    void keysWithoutAPlace() {
+        QFETCH(int, key);
+        QFETCH(int, keycode);
+        QFETCH(QString, log);
+        QFETCH(QString, code);
+        QTestEventList first;
+        press(first, Qt::Key_A, 38, "a");
+        first.simulate(form_->Button1);
+        const QImage litA = form_->Image1->picture();
+
+        QTestEventList down, up;
+        press(down, key, quint32(keycode), "");
+        release(up, key, quint32(keycode), "");
+        down.simulate(form_->Button1);
+        QCOMPARE(form_->StaticText1->text(), log + "a ");
+        QCOMPARE(form_->StaticText2->text(), code);
+        QCOMPARE(form_->Image1->picture(), litA); // nothing more lit
+        up.simulate(form_->Button1);
+        QCOMPARE(form_->Image1->picture(), litA); // and nothing released
+        QCOMPARE(form_->StaticText1->text(), log + "a ");
+        QVERIFY(form_->isVisible());
+    }
+
+    // The count of the keys of the picture and the faults, from key events as X11 stamps them.
+    void keyCount_data() {
+        QTest::addColumn<QTestEventList>("events");
+        QTest::addColumn<int>("pressed");
+        QTest::addColumn<QString>("faults");
+        constexpr auto down = QEvent::KeyPress;
+        constexpr auto up = QEvent::KeyRelease;
+        QTestEventList e;
+        QTest::newRow("Nothing") << e << 0 << "Залипание: нет; дребезг: нет";
+
+        e.clear();
+        stroke(e, down, 38, 1000), stroke(e, up, 38, 1100);   // A
+        stroke(e, down, 39, 1200), stroke(e, up, 39, 1300);   // S
+        stroke(e, down, 62, 1400), stroke(e, up, 62, 1500);   // right Shift
+        stroke(e, down, 38, 1600), stroke(e, up, 38, 1700);   // A again
+        stroke(e, down, 246, 1800), stroke(e, up, 246, 1900); // a key off the picture
+        QTest::newRow("EachKeyOnce") << e << 3 << "Залипание: нет; дребезг: нет";
+
+        e.clear();
+        stroke(e, down, 38, 1000), stroke(e, up, 38, 1080), stroke(e, down, 38, 1095),
+            stroke(e, up, 38, 1150);
+        QTest::newRow("Chatter") << e << 1 << "Залипание: нет; дребезг: A";
+
+        e.clear();
+        stroke(e, down, 39, 1000);
+        for (ulong t = 1500; t < 3000; t += 33) {
+            stroke(e, up, 39, t, true), stroke(e, down, 39, t, true);
+        }
+        stroke(e, up, 39, 3000);
+        QTest::newRow("AutoRepeatIsNoChatter") << e << 1 << "Залипание: нет; дребезг: нет";
+
+        e.clear();
+        stroke(e, down, 40, 1000);
+        for (ulong t = 1500; t <= 11100; t += 200) {
+            stroke(e, up, 40, t, true), stroke(e, down, 40, t, true);
+        }
+        QTest::newRow("HeldTenSeconds") << e << 1 << "Залипание: D; дребезг: нет";
+    }
+
+    void keyCount() {
+        QFETCH(QTestEventList, events);
+        QFETCH(int, pressed);
+        QFETCH(QString, faults);
+        events.simulate(form_->Button1);
+        QCOMPARE(form_->StaticText3->text(), QString("Проверено клавиш: %1 из 81").arg(pressed));
+        QCOMPARE(form_->StaticText4->text(), faults);
+        QCOMPARE(int(form_->Image1->marks().size()), 81 - pressed);
+    }
+
+    // The marks lie over the picture: an untested key shows one, a pressed key shows its sprite unmarked.
+    void marksLeaveTheLitKeyVisible() {
+        QTestEventList keys;
+        press(keys, Qt::Key_A, 38, "a");
+        keys.simulate(form_->Button1);
+        checkKey({'A', false}, true);
+        const QImage shown = form_->Image1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage& picture = form_->Image1->picture();
+        const QRect keyA(100, 151, kWideSpriteWidth, kWideSpriteHeight);
+        QCOMPARE(shown.copy(keyA), picture.copy(keyA));
+        const QPoint markOfS = form_->Image1->marks()[0];
+        QVERIFY(!form_->Image1->marks().empty());
+        QVERIFY(shown.pixel(markOfS) != picture.pixel(markOfS));
+    }
+
+    // Going to another window and back is no new opening; "Очистить" is.
+    void countLastsTheOpening() {
+        QTestEventList keys;
+        press(keys, Qt::Key_A, 38, "a");
+        keys.simulate(form_->Button1);
+        form_->FormActivate();
+        QCOMPARE(form_->StaticText3->text(), QString("Проверено клавиш: 1 из 81"));
+        form_->Button1->click();
+        QCOMPARE(form_->StaticText3->text(), QString("Проверено клавиш: 0 из 81"));
+        QCOMPARE(int(form_->Image1->marks().size()), 81);
+        form_->close();
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        QCOMPARE(form_->StaticText3->text(), QString("Проверено клавиш: 0 из 81"));
+    }
+
+    // A key down when the window opens and still down a second later is stuck, found by the timer alone.
+    void keyDownAtTheOpeningIsStuck() {
+        form_->close();
+        form_->heldKeys = [] { return std::vector<std::uint32_t>{50}; }; // left Shift
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        QCOMPARE(form_->StaticText4->text(), QString("Залипание: нет; дребезг: нет"));
+        QTRY_COMPARE_WITH_TIMEOUT(form_->StaticText4->text(), QString("Залипание: Left Shift; дребезг: нет"),
+                                  3000);
+    }
+
+    void closingWritesTheResults() {
+        QTestEventList keys;
+        stroke(keys, QEvent::KeyPress, 38, 1000), stroke(keys, QEvent::KeyRelease, 38, 1080);
+        stroke(keys, QEvent::KeyPress, 38, 1090), stroke(keys, QEvent::KeyRelease, 38, 1150);
+        stroke(keys, QEvent::KeyPress, 9, 1300), stroke(keys, QEvent::KeyRelease, 9, 1400);
+        keys.simulate(form_->Button1);
+        QVERIFY(services_.results.linesOf("keyboard").empty());
+        form_->close();
+        const auto* coverage = services_.results.find("keyboard", "coverage");
+        QVERIFY(coverage != nullptr);
+        QCOMPARE(QString::fromStdString(coverage->value), QString("2 из 81"));
+        const auto* untested = services_.results.find("keyboard", "untested_keys");
+        QVERIFY(untested != nullptr);
+        QVERIFY(QString::fromStdString(untested->value).startsWith("Insert, Home, Pg Up, F1, "));
+        const auto* chatter = services_.results.find("keyboard", "chatter_keys");
+        QVERIFY(chatter != nullptr);
+        QCOMPARE(QString::fromStdString(chatter->value), QString("A"));
+        QVERIFY(services_.results.find("keyboard", "stuck_keys") != nullptr);
+    }
+
     // Tab, Enter and Space never reach the focused button while the keys are being tested.
     void keysNeverPressClear_data() {
         QTest::addColumn<int>("key");
@@ -325,6 +533,16 @@ private slots:
         keys.simulate(form_->Button1);
         QCOMPARE(form_->StaticText1->text(), QString());
         FullTestRunning = false;
+    }
+
+    // Only a left click on the close area closes; the other buttons leave the test running.
+    void closeAreaAnswersTheLeftButtonOnly() {
+        for (auto button : {Qt::RightButton, Qt::MiddleButton}) {
+            QTest::mouseClick(form_->Image2, button);
+            QVERIFY(form_->isVisible());
+        }
+        QTest::mouseClick(form_->Image2, Qt::LeftButton);
+        QVERIFY(!form_->isVisible());
     }
 
     void closeOutsideTheFullTestResumesTheClock() {
@@ -415,6 +633,32 @@ private slots:
         QDir::setCurrent(previousDir);
         QCOMPARE(boxes, 1);
         QVERIFY(form_->isActiveWindow());
+    }
+
+    // A missing picture whose message took the activation away, and a window closed before it got the
+    // activation back: the next opening loads the pictures and takes the keys again.
+    void openingAfterALoadErrorIsAFullActivation() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString previousDir = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        DeactivatingDialogs dialogs;
+        setDialogs(&dialogs);
+        form_->FormActivate();
+        setDialogs(&recorded_->recorder);
+        QDir::setCurrent(previousDir);
+        QCOMPARE(dialogs.shown, 1);
+        QVERIFY(form_->KeyboardPicture.isNull());
+        form_->close();
+
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        QTRY_VERIFY(!form_->KeyboardPicture.isNull());
+        QTestEventList keys;
+        press(keys, Qt::Key_A, 38, "a");
+        keys.simulate(form_->Button1);
+        QCOMPARE(form_->StaticText1->text(), QString("a "));
+        checkKey({'A', false}, true);
     }
 
     // Releasing a key must give back the picture exactly, and the label band of every key must stay out of

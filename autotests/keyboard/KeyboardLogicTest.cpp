@@ -71,7 +71,12 @@ INSTANTIATE_TEST_SUITE_P(
         PlaceRow{"Right", 39, true, Small, {{566, 253}}}, PlaceRow{"AltNotDrawn", 18, false, Wide, {}},
         PlaceRow{"RightWindowsNotDrawn", 92, true, Wide, {}},
         PlaceRow{"Keypad5NotDrawn", 101, false, Wide, {}},
-        PlaceRow{"KeypadEnterNotDrawn", 13, true, Wide, {}}, PlaceRow{"UnknownCode", 255, false, Wide, {}}),
+        PlaceRow{"KeypadEnterNotDrawn", 13, true, Wide, {}}, PlaceRow{"UnknownCode", 255, false, Wide, {}},
+        PlaceRow{"CodeZeroOfUnknownKeys", 0, false, Wide, {}}, PlaceRow{"SleepNotDrawn", 95, false, Wide, {}},
+        PlaceRow{"BrowserBackNotDrawn", 166, true, Wide, {}},
+        PlaceRow{"BrowserHomeNotDrawn", 172, true, Wide, {}}, PlaceRow{"MuteNotDrawn", 173, true, Wide, {}},
+        PlaceRow{"VolumeUpNotDrawn", 175, true, Wide, {}}, PlaceRow{"PlayNotDrawn", 179, true, Wide, {}},
+        PlaceRow{"MailNotDrawn", 180, true, Wide, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct Box {
@@ -151,24 +156,57 @@ TEST_P(KeyDisplayTextTest, NamesOrCharacters) {
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, KeyDisplayTextTest,
-    testing::Values(TextRow{"LatinLetter", 'A', "a", "a"}, TextRow{"ShiftedLetter", 'A', "A", "A"},
-                    TextRow{"CyrillicLetter", 'A', "ф", "ф"}, TextRow{"Digit", '1', "1", "1"},
-                    TextRow{"Punctuation", 192, "`", "`"}, TextRow{"TwoCharacters", 222, "´a", "´a"},
-                    TextRow{"DeadKey", 222, "", ""}, TextRow{"Ctrl", 17, "", ""},
-                    TextRow{"CtrlLetterControlCharacter", 'C', "\x03", ""},
-                    TextRow{"Backspace", 8, "\b", "Backspace"}, TextRow{"Tab", 9, "\t", "Tab"},
-                    TextRow{"Enter", 13, "\r", "Enter"}, TextRow{"Shift", 16, "", "Shift"},
-                    TextRow{"Alt", 18, "", "Alt"}, TextRow{"CapsLock", 20, "", "Caps Lock"},
-                    TextRow{"Escape", 27, "\x1b", "Escape"}, TextRow{"Space", 32, " ", "Space"},
-                    TextRow{"PageUp", 33, "", "Pg Up"}, TextRow{"PageDown", 34, "", "Pg Dn"},
-                    TextRow{"End", 35, "", "End"}, TextRow{"Home", 36, "", "Home"},
-                    TextRow{"Left", 37, "", "Left"}, TextRow{"Up", 38, "", "Up"},
-                    TextRow{"Right", 39, "", "Right"}, TextRow{"Down", 40, "", "Down"},
-                    TextRow{"Insert", 45, "", "Insert"}, TextRow{"Delete", 46, "\x7f", "Delete"},
-                    TextRow{"F1", 112, "", "F1"}, TextRow{"F10", 121, "", "F10"},
-                    TextRow{"F12", 123, "", "F12"}, TextRow{"F13HasNoName", 124, "", ""},
-                    TextRow{"LeftWindows", 91, "", ""}),
+    testing::Values(
+        TextRow{"LatinLetter", 'A', "a", "a"}, TextRow{"ShiftedLetter", 'A', "A", "A"},
+        TextRow{"CyrillicLetter", 'A', "ф", "ф"}, TextRow{"Digit", '1', "1", "1"},
+        TextRow{"Punctuation", 192, "`", "`"}, TextRow{"TwoCharacters", 222, "´a", "´a"},
+        TextRow{"DeadKey", 222, "", ""}, TextRow{"Ctrl", 17, "", ""},
+        TextRow{"CtrlLetterControlCharacter", 'C', "\x03", ""}, TextRow{"Backspace", 8, "\b", "Backspace"},
+        TextRow{"Tab", 9, "\t", "Tab"}, TextRow{"Enter", 13, "\r", "Enter"},
+        TextRow{"Shift", 16, "", "Shift"}, TextRow{"Alt", 18, "", "Alt"},
+        TextRow{"CapsLock", 20, "", "Caps Lock"}, TextRow{"Escape", 27, "\x1b", "Escape"},
+        TextRow{"Space", 32, " ", "Space"}, TextRow{"PageUp", 33, "", "Pg Up"},
+        TextRow{"PageDown", 34, "", "Pg Dn"}, TextRow{"End", 35, "", "End"}, TextRow{"Home", 36, "", "Home"},
+        TextRow{"Left", 37, "", "Left"}, TextRow{"Up", 38, "", "Up"}, TextRow{"Right", 39, "", "Right"},
+        TextRow{"Down", 40, "", "Down"}, TextRow{"Insert", 45, "", "Insert"},
+        TextRow{"Delete", 46, "\x7f", "Delete"}, TextRow{"F1", 112, "", "F1"}, TextRow{"F10", 121, "", "F10"},
+        TextRow{"F12", 123, "", "F12"}, TextRow{"F13HasNoName", 124, "", ""},
+        TextRow{"LeftWindows", 91, "", ""}, TextRow{"Sleep", 95, "", "Sleep"},
+        TextRow{"BrowserBack", 166, "", "Browser Back"}, TextRow{"BrowserHome", 172, "", "Browser Home"},
+        TextRow{"VolumeMute", 173, "", "Volume Mute"}, TextRow{"VolumeDown", 174, "", "Volume Down"},
+        TextRow{"VolumeUp", 175, "", "Volume Up"}, TextRow{"NextTrack", 176, "", "Next Track"},
+        TextRow{"PreviousTrack", 177, "", "Previous Track"}, TextRow{"StopMedia", 178, "", "Stop Media"},
+        TextRow{"PlayPause", 179, "", "Play/Pause"}, TextRow{"Mail", 180, "", "Mail"},
+        TextRow{"LaunchMediaSelectUnnamed", 181, "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+struct UnknownKeyRow {
+    const char* name;
+    std::string systemName;
+    std::uint32_t keycode;
+    std::string expected;
+};
+
+void PrintTo(const UnknownKeyRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class UnknownKeyTextTest : public testing::TestWithParam<UnknownKeyRow> {};
+
+TEST_P(UnknownKeyTextTest, NameElseKeycode) {
+    EXPECT_EQ(unknownKeyText(GetParam().systemName, GetParam().keycode), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, UnknownKeyTextTest,
+                         testing::Values(UnknownKeyRow{"SystemName", "Wireless", 246, "Wireless"},
+                                         UnknownKeyRow{"NameWithBlanks", " Launch  (0) ", 156, "Launch (0)"},
+                                         UnknownKeyRow{"NoNameGivesKeycode", "", 248, "Key 248"},
+                                         UnknownKeyRow{"OnlyBlanksGivesKeycode", "  ", 248, "Key 248"},
+                                         UnknownKeyRow{"ControlCharacterDropped", "Vol\x01ume", 200,
+                                                       "Volume"},
+                                         UnknownKeyRow{"RawControlCharacter", "\x01", 200, "Key 200"},
+                                         UnknownKeyRow{"NothingAtAll", "", 0, "Key"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct CaptionRow {
     const char* name;
@@ -274,14 +312,34 @@ INSTANTIATE_TEST_SUITE_P(
         KeycodeRow{"Delete", 119, PhysicalKey{46, true}},
         KeycodeRow{"LeftWindows", 133, PhysicalKey{91, true}},
         KeycodeRow{"MenuKey", 135, PhysicalKey{93, true}}, KeycodeRow{"BelowTheOffset", 7, std::nullopt},
-        KeycodeRow{"Zero", 0, std::nullopt}, KeycodeRow{"VolumeUpIsNoKeyboardKey", 123, std::nullopt},
-        KeycodeRow{"FarOutOfRange", 70000, std::nullopt}),
+        KeycodeRow{"Zero", 0, std::nullopt}, KeycodeRow{"FarOutOfRange", 70000, std::nullopt},
+        // The Fn row of laptops: the virtual-key codes of the same keys on Windows.
+        KeycodeRow{"Mute", 121, PhysicalKey{173, true}},
+        KeycodeRow{"VolumeDown", 122, PhysicalKey{174, true}},
+        KeycodeRow{"VolumeUp", 123, PhysicalKey{175, true}},
+        KeycodeRow{"NextTrack", 171, PhysicalKey{176, true}},
+        KeycodeRow{"PreviousTrack", 173, PhysicalKey{177, true}},
+        KeycodeRow{"StopMedia", 174, PhysicalKey{178, true}},
+        KeycodeRow{"PlayPause", 172, PhysicalKey{179, true}}, KeycodeRow{"Mail", 163, PhysicalKey{180, true}},
+        KeycodeRow{"BrowserBack", 166, PhysicalKey{166, true}},
+        KeycodeRow{"BrowserForward", 167, PhysicalKey{167, true}},
+        KeycodeRow{"BrowserRefresh", 181, PhysicalKey{168, true}},
+        KeycodeRow{"BrowserStop", 136, PhysicalKey{169, true}},
+        KeycodeRow{"BrowserSearch", 225, PhysicalKey{170, true}},
+        KeycodeRow{"BrowserFavorites", 164, PhysicalKey{171, true}},
+        KeycodeRow{"BrowserHome", 180, PhysicalKey{172, true}},
+        KeycodeRow{"Sleep", 150, PhysicalKey{95, false}},
+        KeycodeRow{"Calculator", 148, PhysicalKey{183, true}},
+        KeycodeRow{"Computer", 165, PhysicalKey{182, true}},
+        // Keys without a code of their own are not given another key's code.
+        KeycodeRow{"WirelessUnknown", 246, std::nullopt}, KeycodeRow{"KeypadEqualUnknown", 125, std::nullopt},
+        KeycodeRow{"BrightnessUpUnknown", 233, std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- the test as a whole -----------------------------------------------------------------------------------
 
 struct Step {
-    enum Kind { Down, Up, MouseDown, MouseUp, Clear } kind;
+    enum Kind { Down, Up, MouseDown, MouseUp, Clear, Unknown } kind;
     PhysicalKey key{};
     std::string text{};
     MouseButton button = MouseButton::Left;
@@ -320,6 +378,10 @@ TEST_P(KeyboardTestSequence, LogCodeAndSprites) {
             break;
         case Step::Clear:
             test.clear();
+            last.clear();
+            break;
+        case Step::Unknown:
+            test.unknownKeyDown(step.text);
             last.clear();
             break;
         }
@@ -384,7 +446,17 @@ INSTANTIATE_TEST_SUITE_P(
                     "a ",
                     "65",
                     {}},
-        SequenceRow{"ClearEmptiesBoth", {{Step::Down, kA, "a"}, {Step::Clear}}, "", "", {}}),
+        SequenceRow{"ClearEmptiesBoth", {{Step::Down, kA, "a"}, {Step::Clear}}, "", "", {}},
+        SequenceRow{"UnknownKeyLoggedWithCodeZero",
+                    {{Step::Down, kA, "a"}, {Step::Unknown, {}, "Wireless"}},
+                    "Wireless a ",
+                    "0",
+                    {}},
+        SequenceRow{"KnownKeyAfterUnknownTakesItsCode",
+                    {{Step::Unknown, {}, "Key 248"}, {Step::Down, kEsc, "\x1b"}},
+                    "Escape Key 248 ",
+                    "27",
+                    {{Sprite::SmallKeyDown, {35, 50}}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -2,9 +2,12 @@
 
 #include "app/shared/ClockTimerSwitch.h"
 #include "app/shared/Dialogs.h"
-#include "platform/DataFiles.h"
+#include "keyboard/HeldKeys.h"
 #include "keyboard/KeyEventMapping.h"
+#include "keyboard/KeyboardResults.h"
 #include "keyboard/PictureBox.h"
+#include "keyboard/PictureKeys.h"
+#include "platform/DataFiles.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -12,12 +15,15 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace vexlin {
 namespace {
 
 constexpr int kPanelHeight = 41;
+constexpr int kCountPanelHeight = 24;
+constexpr int kTickMs = 250;
 
 QLabel* makeSunkenText(QWidget* parent, const char* name, QRect geometry) {
     auto* text = new QLabel(parent);
@@ -84,11 +90,18 @@ TFormKlava::TFormKlava(AppServices& services, QWidget* parent) : Form(parent, Qt
     Image1->setObjectName("Image1");
     Image1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
 
+    Panel2 = new QWidget;
+    Panel2->setObjectName("Panel2");
+    Panel2->setFixedHeight(kCountPanelHeight);
+    StaticText3 = makeSunkenText(Panel2, "StaticText3", {8, 1, 200, 21});
+    StaticText4 = makeSunkenText(Panel2, "StaticText4", {214, 1, 401, 21});
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(Panel1);
     layout->addWidget(Image1, 1);
+    layout->addWidget(Panel2);
 
     // The close area lies over the picture's "close" mark; it has no picture of its own.
     Image2 = new PictureBox(this);
@@ -98,12 +111,31 @@ TFormKlava::TFormKlava(AppServices& services, QWidget* parent) : Form(parent, Qt
     Image2->setToolTip("Закрыть");
     Image2->raise();
 
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(kTickMs);
+    connect(Timer1, &QTimer::timeout, this, &TFormKlava::Timer1Timer);
+    heldKeys = keysHeldNow;
+    steady_.start();
+
     connect(Button1, &QPushButton::clicked, this, &TFormKlava::Button1Click);
     connect(Image2, &PictureBox::clicked, this, &TFormKlava::Image2Click);
     connect(Image1, &PictureBox::mouseDown, this, &TFormKlava::Image1MouseDown);
     connect(Image1, &PictureBox::mouseUp, this, &TFormKlava::Image1MouseUp);
 
-    setOuterSize({627, 510});
+    // The count's panel comes on top of the picture's height, so the picture keeps all of it.
+    setOuterSize({627, 510 + kCountPanelHeight});
+}
+
+std::int64_t TFormKlava::steadyMs() const {
+    return steady_.elapsed();
+}
+
+// The count covers one opening; going to another window and back is no new opening.
+void TFormKlava::FormShow() {
+    coverage_.start(heldKeys ? heldKeys() : std::vector<std::uint32_t>{}, eventClock_.now(steadyMs()));
+    showCoverage();
+    Timer1->start();
 }
 
 void TFormKlava::FormActivate() {
@@ -125,7 +157,15 @@ void TFormKlava::FormActivate() {
 }
 
 void TFormKlava::FormClose() {
+    // A message about a missing picture that took the activation away ends with the window; the next
+    // opening is a new activation, hook and all.
+    backFromLoadError_ = false;
     qApp->removeEventFilter(this);
+    Timer1->stop();
+    coverage_.tick(eventClock_.now(steadyMs()));
+    for (auto& line : keyboardResultLines(coverage_)) {
+        services_.results.put(std::move(line));
+    }
     releaseImages();
     closeTestWindow(services_.clock, 16); // the full test goes on with the clock measurement
 }
@@ -213,10 +253,54 @@ void TFormKlava::showTexts() {
     StaticText2->setText(QString::fromStdString(test_.codeText()));
 }
 
+void TFormKlava::showCoverage() {
+    StaticText3->setText(QString::fromStdString(coverageText(coverage_)));
+    StaticText4->setText(QString::fromStdString(faultText(coverage_)));
+    std::vector<QPoint> marks;
+    const auto keys = pictureKeys();
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (coverage_.wasPressed(i)) {
+            continue;
+        }
+        // In the key's lower right corner, where neither its labels nor most of its sprite are.
+        const bool small = keys[i].size == SpriteSize::Small;
+        const SpritePlace last = keys[i].places.back();
+        const int width = small ? kSmallSpriteWidth : kWideSpriteWidth;
+        const int height = small ? kSmallSpriteHeight : kWideSpriteHeight;
+        marks.emplace_back(last.x + width - 5, last.y + height - 5);
+    }
+    Image1->setMarks(std::move(marks));
+}
+
 void TFormKlava::Button1Click() {
     Image1->setPicture(KeyboardPicture);
     test_.clear();
     showTexts();
+    coverage_.restart(eventClock_.now(steadyMs()));
+    showCoverage();
+}
+
+void TFormKlava::Timer1Timer() {
+    if (coverage_.tick(eventClock_.now(steadyMs()))) {
+        showCoverage();
+    }
+}
+
+void TFormKlava::countKey(const QKeyEvent& event, const std::optional<PhysicalKey>& key) {
+    KeyStroke stroke;
+    stroke.key = key.value_or(PhysicalKey{});
+    stroke.x11Keycode = event.nativeScanCode();
+    stroke.down = event.type() == QEvent::KeyPress;
+    stroke.autoRepeat = event.isAutoRepeat();
+    stroke.timeMs = eventClock_.eventTime(static_cast<std::uint32_t>(event.timestamp()), steadyMs());
+    std::string name;
+    if (!pictureKeyIndex(stroke.key, stroke.x11Keycode)) {
+        name = unknownKeyTextOf(event); // only keys off the picture are named by the event
+        stroke.name = name;
+    }
+    if (coverage_.key(stroke)) {
+        showCoverage();
+    }
 }
 
 void TFormKlava::Image2Click() {
@@ -245,7 +329,12 @@ bool TFormKlava::AppKeyEvent(QKeyEvent* event) {
         return true;
     }
     const auto key = physicalKeyOf(*event);
+    countKey(*event, key);
     if (!key) {
+        if (event->type() == QEvent::KeyPress) {
+            test_.unknownKeyDown(unknownKeyTextOf(*event));
+            showTexts();
+        }
         return true;
     }
     if (event->type() == QEvent::KeyPress) {

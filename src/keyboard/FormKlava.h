@@ -2,31 +2,41 @@
 
 #include "app/shared/AppServices.h"
 #include "app/shared/Form.h"
+#include "keyboard/EventClock.h"
+#include "keyboard/KeyCoverage.h"
 #include "keyboard/KeyboardTest.h"
 
+#include <QElapsedTimer>
 #include <QImage>
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <vector>
 
 class QKeyEvent;
 class QLabel;
 class QPushButton;
+class QTimer;
 
 namespace vexlin {
 
 class PictureBox;
 
-// The keyboard test: a keyboard picture on which every held key lights up.
+// The keyboard test: a keyboard picture on which every held key lights up, with the count of the keys
+// pressed since the window opened and the stuck and chattering keys found.
 class TFormKlava : public Form {
     Q_OBJECT
 public:
     TFormKlava(AppServices& services, QWidget* parent = nullptr);
 
+    void FormShow() override;
     void FormActivate() override;
     void FormClose() override;
     void Button1Click();
     void Image2Click();
     void Image1MouseDown(Qt::MouseButton button);
     void Image1MouseUp(Qt::MouseButton button);
+    void Timer1Timer();
     // The application-wide key hook: true when the event was taken.
     bool AppKeyEvent(QKeyEvent* event);
 
@@ -36,6 +46,15 @@ public:
     QPushButton* Button1 = nullptr;
     PictureBox* Image1 = nullptr;
     PictureBox* Image2 = nullptr;
+    // Under the picture: the key count and the faults found.
+    QWidget* Panel2 = nullptr;
+    QLabel* StaticText3 = nullptr;
+    QLabel* StaticText4 = nullptr;
+    // Looks for keys that stay down without events (a held modifier repeats nothing).
+    QTimer* Timer1 = nullptr;
+
+    // The keys held when the window opens; replaceable so that a test can hold keys.
+    std::function<std::vector<std::uint32_t>()> heldKeys;
 
     // The five pictures of data/, loaded at every activation and released at close; the sprites already
     // carry their transparency.
@@ -54,10 +73,16 @@ private:
     void releaseImages();
     void drawSprites(const std::vector<SpriteDraw>& draws);
     void showTexts();
+    void showCoverage();
+    void countKey(const QKeyEvent& event, const std::optional<PhysicalKey>& key);
+    std::int64_t steadyMs() const;
     const QImage& spriteImage(Sprite sprite) const;
 
     AppServices& services_;
     KeyboardTest test_;
+    KeyCoverage coverage_;
+    EventClock eventClock_;
+    QElapsedTimer steady_;
     bool loadErrorShowing_ = false;
     bool backFromLoadError_ = false;
 };

@@ -1,6 +1,9 @@
 #include "keyboard/KeyEventMapping.h"
 
+#include "keyboard/KeyTexts.h"
+
 #include <QKeyEvent>
+#include <QKeySequence>
 
 namespace vexlin {
 namespace {
@@ -67,11 +70,17 @@ std::optional<PhysicalKey> physicalKeyOfQtKey(int qtKey) {
 
 std::optional<PhysicalKey> physicalKeyOf(const QKeyEvent& event) {
     if (event.nativeScanCode() != 0) {
-        if (auto key = keyFromX11Keycode(event.nativeScanCode())) {
-            return key;
-        }
+        return keyFromX11Keycode(event.nativeScanCode());
     }
     return physicalKeyOfQtKey(event.key());
+}
+
+std::string unknownKeyTextOf(const QKeyEvent& event) {
+    QString name;
+    if (event.key() != 0 && event.key() != Qt::Key_unknown) {
+        name = QKeySequence(event.key()).toString(QKeySequence::PortableText);
+    }
+    return unknownKeyText(name.toStdString(), event.nativeScanCode());
 }
 
 } // namespace vexlin

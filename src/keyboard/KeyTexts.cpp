@@ -12,6 +12,32 @@ const char* fixedName(int virtualKey) {
         {27, "Escape"},   {32, "Space"}, {33, "Pg Up"}, {34, "Pg Dn"}, {35, "End"},    {36, "Home"},
         {37, "Left"},     {38, "Up"},    {39, "Right"}, {40, "Down"},  {45, "Insert"}, {46, "Delete"},
     };
+    // Keys that type nothing and would otherwise log an empty entry, as Ctrl does.
+    static constexpr std::pair<int, const char*> kSilentKeys[] = {
+        {95, "Sleep"},
+        {166, "Browser Back"},
+        {167, "Browser Forward"},
+        {168, "Browser Refresh"},
+        {169, "Browser Stop"},
+        {170, "Browser Search"},
+        {171, "Browser Favorites"},
+        {172, "Browser Home"},
+        {173, "Volume Mute"},
+        {174, "Volume Down"},
+        {175, "Volume Up"},
+        {176, "Next Track"},
+        {177, "Previous Track"},
+        {178, "Stop Media"},
+        {179, "Play/Pause"},
+        {180, "Mail"},
+        {182, "My Computer"},
+        {183, "Calculator"},
+    };
+    for (const auto& [key, name] : kSilentKeys) {
+        if (key == virtualKey) {
+            return name;
+        }
+    }
     for (const auto& [key, name] : kNames) {
         if (key == virtualKey) {
             return name;
@@ -44,6 +70,24 @@ std::string KeyDisplayText(int virtualKey, std::string_view producedText) {
         }
     }
     return text;
+}
+
+std::string unknownKeyText(std::string_view systemName, std::uint32_t keycode) {
+    std::string text;
+    for (char c : systemName) {
+        if (!isControlCharacter(static_cast<unsigned char>(c)) && c != ' ') {
+            text += c;
+        } else if (c == ' ' && !text.empty() && text.back() != ' ') {
+            text += ' ';
+        }
+    }
+    while (!text.empty() && text.back() == ' ') {
+        text.pop_back();
+    }
+    if (!text.empty()) {
+        return text;
+    }
+    return keycode != 0 ? "Key " + std::to_string(keycode) : std::string("Key");
 }
 
 std::string keyboardTypeCaption(int keyboardType) {

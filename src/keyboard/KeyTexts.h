@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,10 @@ namespace vexlin {
 // Escape, Space, the navigation keys, F1 … F12), else the characters the active layout produced for it
 // (UTF-8).  Control characters are left out, so Ctrl and Ctrl combinations log an empty entry.
 std::string KeyDisplayText(int virtualKey, std::string_view producedText);
+
+// The log entry of a key the key table does not know (it gets the code 0): the name the windowing system
+// gives it, else its keycode, so that no key-down goes unlogged.
+std::string unknownKeyText(std::string_view systemName, std::uint32_t keycode);
 
 // The window caption for the platform's keyboard type.
 std::string keyboardTypeCaption(int keyboardType);

@@ -23,6 +23,11 @@ std::vector<SpriteDraw> KeyboardTest::keyDown(PhysicalKey key, std::string_view 
     return draws(keyPlaces(key.virtualKey, key.extended), true);
 }
 
+void KeyboardTest::unknownKeyDown(std::string_view name) {
+    log_.add(name);
+    code_.assign(1, '0');
+}
+
 std::vector<SpriteDraw> KeyboardTest::keyUp(PhysicalKey key) const {
     return draws(keyPlaces(key.virtualKey, key.extended), false);
 }

@@ -25,6 +25,8 @@ class KeyboardTest {
 public:
     // A key went down (auto-repeat included): one more log entry, the code, the lit sprites.
     std::vector<SpriteDraw> keyDown(PhysicalKey key, std::string_view producedText);
+    // A key the key table does not know: logged by its name with the code 0; nothing is drawn.
+    void unknownKeyDown(std::string_view name);
     // A key came up: the released sprites; the texts stay.
     std::vector<SpriteDraw> keyUp(PhysicalKey key) const;
 

@@ -67,12 +67,40 @@ constexpr Code kCodes[] = {
     {127, 93, true},                                     // menu key
 };
 
+// The extra keys of laptops and multimedia keyboards, mostly on the Fn row: the picture has no place for
+// them, but they have virtual-key codes of their own and are logged like any key.
+constexpr Code kExtraCodes[] = {
+    {113, 173, true}, // mute
+    {114, 174, true}, // volume down
+    {115, 175, true}, // volume up
+    {128, 169, true}, // stop (browser)
+    {140, 183, true}, // calculator
+    {142, 95, false}, // sleep
+    {155, 180, true}, // mail
+    {156, 171, true}, // bookmarks (browser favourites)
+    {157, 182, true}, // computer
+    {158, 166, true}, // back (browser)
+    {159, 167, true}, // forward (browser)
+    {163, 176, true}, // next track
+    {164, 179, true}, // play/pause
+    {165, 177, true}, // previous track
+    {166, 178, true}, // stop (media)
+    {172, 172, true}, // home page (browser)
+    {173, 168, true}, // refresh (browser)
+    {217, 170, true}, // search (browser)
+};
+
 constexpr std::uint32_t kX11Offset = 8;
 
 } // namespace
 
 std::optional<PhysicalKey> keyFromInputCode(std::uint32_t inputCode) {
     for (const auto& code : kCodes) {
+        if (code.input == inputCode) {
+            return PhysicalKey{code.virtualKey, code.extended};
+        }
+    }
+    for (const auto& code : kExtraCodes) {
         if (code.input == inputCode) {
             return PhysicalKey{code.virtualKey, code.extended};
         }

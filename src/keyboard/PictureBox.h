@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <vector>
 
 namespace vexlin {
 
@@ -17,9 +18,14 @@ public:
     const QImage& picture() const { return picture_; }
     void setPicture(const QImage& picture);
 
+    // Small marks laid over the picture, not drawn into it: what the handlers draw stays as it is under them.
+    void setMarks(std::vector<QPoint> centres);
+    const std::vector<QPoint>& marks() const { return marks_; }
+
 signals:
     void mouseDown(Qt::MouseButton button);
     void mouseUp(Qt::MouseButton button);
+    // The left button pressed and released over the control.
     void clicked();
 
 protected:
@@ -29,6 +35,7 @@ protected:
 
 private:
     QImage picture_;
+    std::vector<QPoint> marks_;
 };
 
 } // namespace vexlin
