@@ -261,6 +261,12 @@ void TForm1::FormClose() {
     closeTestWindow(services_.clock, 14); // the full test goes on with the keyboard
 }
 
+// Frames are drawn whether the window is shown or not, so the flag changes nothing yet; it is kept for the
+// drawing loop to consult.
+void TForm1::setDrawingWhileHidden(bool on) {
+    drawingWhileHidden_ = on;
+}
+
 void TForm1::FormMouseDown(Qt::MouseButton button, int x, int y) {
     const auto which = button == Qt::LeftButton    ? gfx::MouseButton::Left
                        : button == Qt::RightButton ? gfx::MouseButton::Right

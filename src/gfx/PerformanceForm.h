@@ -42,6 +42,9 @@ public:
     void FormMouseDown(Qt::MouseButton button, int x, int y);
     void FormMouseMove(int x, int y);
     void FormMouseUp();
+    // The full test reads the counter before the window is shown: while this is on, frames are drawn and
+    // counted also while the window is hidden.
+    void setDrawingWhileHidden(bool on);
 
     // True once the character and the weapon are loaded and the drawing runs.
     bool sceneRunning() const;
@@ -89,6 +92,7 @@ private:
     QElapsedTimer countInterval_; // since the frame counter was last published
     std::uint32_t elapsedTime_ = 0;
     std::uint32_t lastElapsedTime_ = 0;
+    bool drawingWhileHidden_ = false;
 };
 
 } // namespace vexlin
