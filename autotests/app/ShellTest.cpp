@@ -200,11 +200,13 @@ void ShellTest::mainWindowPagesTimersAndCaptions() {
     auto* pages = MainForm->findChild<QTabWidget*>("PageControl1");
     QVERIFY(pages != nullptr);
     QCOMPARE(pages->tabPosition(), QTabWidget::South);
-    QCOMPARE(pages->count(), 2);
+    QCOMPARE(pages->count(), 3);
     QCOMPARE(pages->tabText(0), QString("Система"));
     QCOMPARE(pages->tabText(1), QString("Батарея"));
+    QCOMPARE(pages->tabText(2), QString("Итоги"));
     QCOMPARE(pages->widget(0)->objectName(), QString("TabSheet1"));
     QCOMPARE(pages->widget(1)->objectName(), QString("TabSheet2"));
+    QCOMPARE(pages->widget(2)->objectName(), QString("TabSheet3"));
     QCOMPARE(MainForm->findChild<QPushButton*>("Button7")->text(),
              QString("Свойства: Экран ----> Параметры"));
     QCOMPARE(MainForm->findChild<QPushButton*>("Button8")->text(), QString("Установка и удаление программ"));

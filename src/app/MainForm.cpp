@@ -11,6 +11,7 @@
 #include "battery/MonitorTexts.h"
 #include "battery/TrayIcon.h"
 #include "gfx/PerformanceForm.h"
+#include "report/ResultsPage.h"
 #include "report/TestForm.h"
 #include "sysinfo/SystemPage.h"
 #include "audio/SoundForm.h"
@@ -75,6 +76,8 @@ TMainForm::TMainForm(AppServices& services, QWidget* parent) : QMainWindow(paren
     TabSheet2 = new BatteryPage(services_);
     PageControl1->addTab(TabSheet1, "Система");
     PageControl1->addTab(TabSheet2, "Батарея");
+    TabSheet3 = new ResultsPage(services_.results);
+    PageControl1->addTab(TabSheet3, "Итоги");
 
     Splitter1 = new QSplitter(Qt::Horizontal);
     Splitter1->setObjectName("Splitter1");
@@ -96,6 +99,8 @@ TMainForm::TMainForm(AppServices& services, QWidget* parent) : QMainWindow(paren
     connect(Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
     connect(Timer2, &QTimer::timeout, this, &TMainForm::Timer2Timer);
     connect(Timer3, &QTimer::timeout, this, &TMainForm::Timer3Timer);
+    // The results of the tests come in while the program runs; the page follows once a second.
+    connect(Timer1, &QTimer::timeout, TabSheet3, &ResultsPage::refresh);
     TabSheet2->Timer3 = Timer3;
     Timer1->start();
 

@@ -19,13 +19,14 @@ class QTimer;
 namespace vexlin {
 
 class BatteryPage;
+class ResultsPage;
 class SystemPage;
 class TrayEntry;
 
 // The picture of the tray entry last built by the battery monitor; one is held at a time.
 inline QIcon TrayIconHandle;
 
-// The hub: the column of test buttons, the pages "Система" and "Батарея", the menus and four timers.
+// The hub: the column of test buttons, the pages "Система", "Батарея" and "Итоги", the menus and four timers.
 class TMainForm : public QMainWindow, public ClockTimerSwitch {
     Q_OBJECT
 public:
@@ -71,6 +72,7 @@ public:
     QTabWidget* PageControl1 = nullptr;
     SystemPage* TabSheet1 = nullptr;
     BatteryPage* TabSheet2 = nullptr;
+    ResultsPage* TabSheet3 = nullptr; // "Итоги"
     QStatusBar* StatusBar1 = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;

@@ -13,6 +13,7 @@
 #include "audio/SoundForm.h"
 #include "keyboard/FormKlava.h"
 #include "screen/MonitorForm.h"
+#include "sysinfo/SystemPage.h"
 
 #include <memory>
 
@@ -41,6 +42,8 @@ void createWindows(AppServices& services) {
     SoundForm = new TSoundForm(services, MainForm);
     Form1 = new TForm1(services, MainForm);
     TestForm = new TTestForm(services, MainForm);
+    TestForm->useTestWindows(
+        {Form1, FormKlava, SoundForm, MainForm->TabSheet1->StaticText22, MainForm->TabSheet1});
 }
 
 void destroyWindows() {

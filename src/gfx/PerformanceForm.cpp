@@ -16,6 +16,7 @@
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
+#include <QOpenGLFunctions>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -210,8 +211,18 @@ bool TForm1::createContext() {
         return false;
     }
     sync_ = std::make_unique<GlSyncCalls>(*context_, fencesAllowed_);
+    readGlStrings();
     resizeFrameBuffers();
     return true;
+}
+
+void TForm1::readGlStrings() {
+    auto* gl = context_->functions();
+    const auto read = [gl](GLenum name) {
+        const auto* text = reinterpret_cast<const char*>(gl->glGetString(name));
+        return text != nullptr ? std::string(text) : std::string();
+    };
+    glStrings_ = {read(GL_VENDOR), read(GL_RENDERER), read(GL_VERSION)};
 }
 
 bool TForm1::loadScene() {

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class QLabel;
 class QOffscreenSurface;
@@ -64,6 +65,14 @@ public:
 
     // True once the character and the weapon are loaded.
     bool sceneLoaded() const { return glState_ == GlState::Ready; }
+
+    // The scene context's vendor, renderer and version, for the report; empty until OpenGL is set up.
+    struct GlStrings {
+        std::string vendor;
+        std::string renderer;
+        std::string version;
+    };
+    const GlStrings& glStrings() const { return glStrings_; }
     // True while frames are drawn and counted.
     bool sceneRunning() const;
     // The latest complete frame (for tests and screenshots); null when nothing has been drawn.
@@ -96,6 +105,7 @@ private:
     void DrawScene();
     void showLatestFrame();
     bool createContext();
+    void readGlStrings();
     bool loadScene();
     void resizeFrameBuffers();
     // Starts or stops the drawing as the window's visibility and the full test require.
@@ -128,6 +138,7 @@ private:
     QElapsedTimer countInterval_; // since the frame counter was last published
     std::uint32_t elapsedTime_ = 0;
     std::uint32_t lastElapsedTime_ = 0;
+    GlStrings glStrings_;
 };
 
 } // namespace vexlin

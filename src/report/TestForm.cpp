@@ -2,12 +2,17 @@
 
 #include "app/shared/ClockTimerSwitch.h"
 #include "app/shared/Globals.h"
+#include "audio/SoundForm.h"
+#include "gfx/PerformanceForm.h"
 
+#include <QLocale>
 #include <QPushButton>
 
 namespace vexlin {
 
-TTestForm::TTestForm(AppServices& services, QWidget* parent) : Form(parent), services_(services) {
+TTestForm::TTestForm(AppServices& services, QWidget* parent)
+    : Form(parent), services_(services), messages_(this, [this] { restartTimerBeforeModal(); }),
+      keyboard_([this] { restartTimerBeforeModal(); }), audio_([this] { restartTimerBeforeModal(); }) {
     setObjectName("TestForm");
     setWindowTitle("Полный тест");
     resize(330, 90);
@@ -19,21 +24,71 @@ TTestForm::TTestForm(AppServices& services, QWidget* parent) : Form(parent), ser
     Button1->setObjectName("Button1");
     Button1->setGeometry(176, 24, 137, 41);
     Button1->setEnabled(false);
-    // The sequence itself belongs to the full-test work; until it exists the start button stays disabled
-    // rather than pretending to run anything.
+    // Nothing to run until the test windows are known.
     Button2->setEnabled(false);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(1000);
+
+    report_.button = Button1;
+    sequencer_ = std::make_unique<report::FullTestSequencer>(
+        report::FullTestWindows{messages_, performance_, keyboard_, clock_, audio_, report_},
+        report::FullTestState::globals(), services_.results);
+
+    connect(Button1, &QPushButton::clicked, this, &TTestForm::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TTestForm::Button2Click);
+    connect(Timer1, &QTimer::timeout, this, &TTestForm::Timer1Timer);
+}
+
+void TTestForm::useTestWindows(const TestWindows& windows) {
+    performance_.window = windows.performance;
+    keyboard_.window = windows.keyboard;
+    audio_.window = windows.audio;
+    clock_.number = windows.clockNumber;
+    clock_.timer = services_.clock;
+    reportSources_.systemPage = windows.systemPage;
+    reportSources_.captureList = windows.audio != nullptr ? windows.audio->ListBox1 : nullptr;
+    reportSources_.glInfo = [performance = windows.performance](report::TestConditions& conditions) {
+        if (performance != nullptr) {
+            const auto& gl = performance->glStrings();
+            conditions.glVendor = gl.vendor;
+            conditions.glRenderer = gl.renderer;
+            conditions.glVersion = gl.version;
+        }
+    };
+    Button2->setEnabled(windows.performance != nullptr && windows.keyboard != nullptr &&
+                        windows.audio != nullptr && windows.clockNumber != nullptr);
 }
 
 void TTestForm::FormShow() {
-    FullTestStep = 0;
+    sequencer_->show();
+}
+
+void TTestForm::Button1Click() {
+    report::generateReport(services_, reportSources_, this);
+}
+
+void TTestForm::Button2Click() {
+    // The clock writes its number with the decimal separator of this locale, so it is read back with it.
+    sequencer_->start(QLocale().decimalPoint().toStdString());
+    Timer1->start();
+}
+
+void TTestForm::Timer1Timer() {
+    sequencer_->tick();
+}
+
+void TTestForm::restartTimerBeforeModal() {
+    if (Timer1->isActive()) {
+        Timer1->start();
+    }
 }
 
 void TTestForm::FormClose() {
-    FullTestRunning = false;
+    // A user who closes the full test expects it to stop, not to go on showing windows behind its back.
+    Timer1->stop();
+    sequencer_->close();
     Button1->setEnabled(false);
     if (services_.clock != nullptr) {
         resumeClockAfterTest(*services_.clock, FullTestRunning);
