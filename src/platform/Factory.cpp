@@ -1,5 +1,7 @@
 #include "platform/Factory.h"
 
+#include "platform/LaneProgramLauncher.h"
+
 #if defined(__linux__)
 #include "platform/linux/LinuxDiskPartitions.h"
 #include "platform/linux/LinuxDisplayInfo.h"
@@ -34,8 +36,10 @@ std::unique_ptr<ThreadPriority> makeThreadPriority() {
     return std::make_unique<impl::LinuxThreadPriority>();
 }
 
-std::unique_ptr<ProgramLauncher> makeProgramLauncher() {
-    return std::make_unique<impl::LinuxProgramLauncher>(impl::LinuxProgramLauncher::pathFromEnvironment());
+std::unique_ptr<ProgramLauncher> makeProgramLauncher(NormalPriorityLane& lane) {
+    return std::make_unique<LaneProgramLauncher>(
+        std::make_unique<impl::LinuxProgramLauncher>(impl::LinuxProgramLauncher::pathFromEnvironment()),
+        lane);
 }
 
 std::unique_ptr<SystemFacts> makeSystemFacts() {

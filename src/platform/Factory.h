@@ -4,6 +4,7 @@
 #include "platform/DisplayInfo.h"
 #include "platform/InstanceGuard.h"
 #include "platform/KeyboardInfo.h"
+#include "platform/NormalPriorityLane.h"
 #include "platform/PowerSource.h"
 #include "platform/Processor.h"
 #include "platform/ProgramLauncher.h"
@@ -18,7 +19,8 @@ namespace vexlin::platform {
 std::unique_ptr<PowerSource> makePowerSource();
 std::unique_ptr<InstanceGuard> makeInstanceGuard();
 std::unique_ptr<ThreadPriority> makeThreadPriority();
-std::unique_ptr<ProgramLauncher> makeProgramLauncher();
+// Programs are started from `lane`, so they run at normal priority.
+std::unique_ptr<ProgramLauncher> makeProgramLauncher(NormalPriorityLane& lane);
 std::unique_ptr<KeyboardInfo> makeKeyboardInfo();
 std::unique_ptr<SystemFacts> makeSystemFacts();
 std::unique_ptr<DiskPartitions> makeDiskPartitions();
