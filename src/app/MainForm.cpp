@@ -316,7 +316,7 @@ void TMainForm::Timer3Timer() {
 }
 
 void TMainForm::HelpClick() {
-    openManual(this);
+    openManual(this, services_.lane.get());
 }
 
 void TMainForm::OptionsClick() {

@@ -7,7 +7,8 @@ namespace vexlin {
 AppServices AppServices::forThisSystem() {
     AppServices services;
     services.power = platform::makePowerSource();
-    services.launcher = platform::makeProgramLauncher();
+    services.lane = std::make_unique<platform::NormalPriorityLane>();
+    services.launcher = platform::makeProgramLauncher(*services.lane);
     services.priority = platform::makeThreadPriority();
     services.keyboard = platform::makeKeyboardInfo();
     services.system = platform::makeSystemFacts();
