@@ -2,6 +2,7 @@
 
 #include "app/shared/ClockTimerSwitch.h"
 #include "app/shared/Dialogs.h"
+#include "app/shared/Globals.h"
 #include "audio/CaptureFormat.h"
 #include "audio/InputFormats.h"
 #include "audio/QtSoundService.h"
@@ -16,6 +17,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
+#include <QStringList>
+#include <QTimer>
 
 namespace vexlin {
 namespace {
@@ -70,6 +73,8 @@ TSoundForm::TSoundForm(AppServices& services, QWidget* parent, const std::filesy
     connect(TrackBar3, &QSlider::valueChanged, this, [this] { TrackBar3Change(); });
     connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
     connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+    connect(SelfTestButton, &QPushButton::clicked, this, [this] { SelfTestButtonClick(); });
+    connect(TimerSelfTest, &QTimer::timeout, this, [this] { TimerSelfTestTimer(); });
 
     Button1->setEnabled(true);
     Button2->setEnabled(false);
@@ -130,6 +135,16 @@ void TSoundForm::createControls() {
 
     Button3 = makeButton(GroupBox2, "Button3", "Start", {8, 96, 75, 25});
     Button4 = makeButton(GroupBox2, "Button4", "Stop", {92, 96, 75, 25});
+
+    SelfTestButton = makeButton(GroupBox2, "SelfTestButton", "Автотест", {184, 96, 90, 25});
+    SelfTestButton->setToolTip("Проверка динамиков и микрофона: тон слева, затем справа");
+    SelfTestLabel = new QLabel(GroupBox2);
+    SelfTestLabel->setObjectName("SelfTestLabel");
+    SelfTestLabel->setGeometry(284, 82, 400, 50);
+    SelfTestLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    TimerSelfTest = new QTimer(this);
+    TimerSelfTest->setObjectName("TimerSelfTest");
+    TimerSelfTest->setSingleShot(true);
 }
 
 void TSoundForm::fillDeviceList() {
@@ -167,6 +182,9 @@ void TSoundForm::WaveInData(const std::vector<std::uint8_t>& buffer) {
     audio::waveformPoints(buffer, CaptureSixteenBit, PaintBox1->width(), PaintBox1->height(), WaveformPoints);
     PaintBox1->drawPoints(WaveformPoints);
     ++buffersDrawn_;
+    if (selfTestRunning_) {
+        recordSelfTest(buffer);
+    }
 }
 
 void TSoundForm::Button2Click() {
@@ -217,6 +235,7 @@ void TSoundForm::Button3Click() {
 }
 
 void TSoundForm::Button4Click() {
+    selfTestResumesMusic_ = false; // stopped by the user: it stays stopped after a self-test
     sound_->stopMusic();
     Button4->setEnabled(false);
     Button3->setEnabled(true);
@@ -233,7 +252,104 @@ void TSoundForm::TrackBar3Change() {
 
 // --- closing ----------------------------------------------------------------------------------------------
 
+// --- self-test --------------------------------------------------------------------------------------------
+
+void TSoundForm::SelfTestButtonClick() {
+    startSelfTest();
+}
+
+void TSoundForm::startSelfTest() {
+    if (selfTestRunning_ || stopping_) {
+        return;
+    }
+    selfTestRunning_ = true;
+    selfTestClipStarted_ = false;
+    selfTestFinishing_ = false;
+    selfTestRecording_.clear();
+    SelfTestButton->setEnabled(false);
+    SelfTestLabel->setText("Автотест: идёт проверка…");
+
+    selfTestResumesMusic_ = sound_->musicPlaying();
+    if (selfTestResumesMusic_) {
+        sound_->stopMusic(); // paused: it goes on from here afterwards
+    }
+    selfTestOwnsCapture_ = !CaptureRunning;
+    if (selfTestOwnsCapture_) {
+        Button1Click();
+    }
+    // The clip starts with the first recorded buffer; an input that records nothing ends the test here.
+    TimerSelfTest->start(static_cast<int>(selfTestPlan_.recordSeconds * 1000) + 3000);
+}
+
+void TSoundForm::recordSelfTest(const std::vector<std::uint8_t>& buffer) {
+    audio::appendCaptureSamples(buffer, CaptureSixteenBit, selfTestRecording_);
+    if (!selfTestClipStarted_) {
+        // This first buffer is background only: the clip starts now, and its lead is silent anyway.
+        selfTestClipStarted_ = true;
+        selfTestClipStartedAt_ = selfTestRecording_.size();
+        const std::string error =
+            sound_->playClip(audio::selfTestClip(selfTestPlan_), selfTestPlan_.playRate);
+        if (!error.empty()) {
+            SelfTestLabel->setText(QString::fromStdString(error));
+        }
+        return;
+    }
+    const auto wanted = static_cast<std::size_t>(selfTestPlan_.recordSeconds * audio::kCaptureRate);
+    if (!selfTestFinishing_ && selfTestRecording_.size() >= selfTestClipStartedAt_ + wanted) {
+        // Not from inside the buffer handler: finishing stops the capture that is calling it.
+        selfTestFinishing_ = true;
+        QTimer::singleShot(0, this, [this] { finishSelfTest(true); });
+    }
+}
+
+void TSoundForm::TimerSelfTestTimer() {
+    finishSelfTest(true);
+}
+
+void TSoundForm::finishSelfTest(bool judge) {
+    if (!selfTestRunning_) {
+        return;
+    }
+    selfTestRunning_ = false;
+    TimerSelfTest->stop();
+    sound_->stopClip();
+    if (selfTestOwnsCapture_) {
+        selfTestOwnsCapture_ = false;
+        Button2Click();
+    }
+    if (selfTestResumesMusic_) {
+        selfTestResumesMusic_ = false;
+        sound_->playMusic(false);
+    }
+    SelfTestButton->setEnabled(true);
+    if (!judge) {
+        SelfTestLabel->clear();
+        return;
+    }
+    selfTestFindings_ = audio::analyseSelfTest(selfTestRecording_, audio::kCaptureRate, selfTestPlan_);
+    QStringList lines;
+    for (const std::string& text : audio::selfTestTexts(selfTestFindings_)) {
+        lines << QString::fromStdString(text);
+    }
+    SelfTestLabel->setText(lines.join('\n'));
+    for (results::ResultLine& line : audio::selfTestResults(selfTestFindings_)) {
+        services_.results.put(std::move(line));
+    }
+}
+
+void TSoundForm::FormShow() {
+    // The full test has started capture and playback before it shows the window.
+    if (FullTestRunning) {
+        QTimer::singleShot(0, this, [this] {
+            if (FullTestRunning && isVisible()) {
+                startSelfTest();
+            }
+        });
+    }
+}
+
 void TSoundForm::FormClose() {
+    finishSelfTest(false);
     Button2Click();
     Button4Click();
     // Defaults for the next opening; capture has stopped, so these do not restart it.

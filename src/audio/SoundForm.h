@@ -2,6 +2,7 @@
 
 #include "app/shared/AppServices.h"
 #include "app/shared/Form.h"
+#include "audio/SpeakerSelfTest.h"
 #include "audio/Waveform.h"
 
 #include <cstdint>
@@ -15,6 +16,7 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class QSlider;
+class QTimer;
 
 namespace vexlin {
 
@@ -34,6 +36,7 @@ public:
     TSoundForm(AppServices& services, QWidget* parent, const std::filesystem::path& musicFile);
     ~TSoundForm() override;
 
+    void FormShow() override;
     void FormClose() override;
 
     // Capture.
@@ -46,6 +49,16 @@ public:
     void Button4Click();
     void TrackBar2Change();
     void TrackBar3Change();
+    // Speaker and microphone self-test.
+    void SelfTestButtonClick();
+    void TimerSelfTestTimer();
+
+    // Pauses the music, plays a burst on the left channel and then one on the right while the microphone
+    // records, and shows and stores what was heard.  Runs by itself when the window opens during a full
+    // test.
+    void startSelfTest();
+    bool selfTestRunning() const { return selfTestRunning_; }
+    const audio::SelfTestFindings& selfTestFindings() const { return selfTestFindings_; }
 
     QGroupBox* GroupBox1 = nullptr;
     QSlider* TrackBar1 = nullptr;
@@ -62,6 +75,9 @@ public:
     QSlider* TrackBar3 = nullptr;
     QPushButton* Button3 = nullptr;
     QPushButton* Button4 = nullptr;
+    QPushButton* SelfTestButton = nullptr;
+    QLabel* SelfTestLabel = nullptr;
+    QTimer* TimerSelfTest = nullptr;
 
     // The capture and the music (the player the window plays through).
     audio::SoundService& sound() const { return *sound_; }
@@ -97,6 +113,19 @@ private:
     // Set while recording, cleared by a stop.
     bool CaptureRunning = false;
     bool stopping_ = false;
+    // Self-test.
+    void recordSelfTest(const std::vector<std::uint8_t>& buffer);
+    void finishSelfTest(bool judge);
+    audio::SelfTestPlan selfTestPlan_;
+    audio::SelfTestFindings selfTestFindings_;
+    std::vector<float> selfTestRecording_;
+    std::size_t selfTestClipStartedAt_ = 0;
+    bool selfTestRunning_ = false;
+    bool selfTestClipStarted_ = false;
+    bool selfTestFinishing_ = false;
+    bool selfTestOwnsCapture_ = false;
+    bool selfTestResumesMusic_ = false;
+
     std::uint64_t buffersDrawn_ = 0;
     int captureStarts_ = 0;
 };
