@@ -5,11 +5,14 @@
 #include "app/shared/Dialogs.h"
 #include "app/shared/Globals.h"
 #include "audio/SoundForm.h"
+#include "audio/WaveformBox.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
+#include <QSlider>
 #include <QtTest>
 
 using namespace vexlin;
@@ -50,6 +53,38 @@ private slots:
         QVERIFY(!form->SelfTestButton->geometry().intersects(form->Button4->geometry()));
         QVERIFY(form->GroupBox2->rect().contains(form->SelfTestLabel->geometry()));
         QVERIFY(form->SelfTestLabel->text().isEmpty());
+    }
+
+    // The capture through the service: each full buffer drawn, and a stop that draws the buffer in flight.
+    void captureDrawsEveryBufferAndStopsOnABoundary_data() {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<bool>("sixteenBit");
+        QTest::newRow("smallest buffer, 8-bit") << 0 << false;
+        QTest::newRow("largest buffer, 16-bit") << 10 << true;
+    }
+    void captureDrawsEveryBufferAndStopsOnABoundary() {
+        QFETCH(int, position);
+        QFETCH(bool, sixteenBit);
+        AppServices services;
+        testing::FakeSoundService* fake = nullptr;
+        auto form = makeForm(services, fake);
+        QCOMPARE(form->ListBox1->item(0)->text(), QString("Fake microphone"));
+        form->TrackBar1->setValue(position);
+        form->CheckBox1->setChecked(sixteenBit);
+        form->Button1->click();
+        QVERIFY(fake->captureOpen());
+        QTRY_VERIFY_WITH_TIMEOUT(form->buffersDrawn() >= 2, 5000);
+        QCOMPARE(form->waveformPoints().size(), std::size_t(form->captureBufferSamples()));
+        // Silence from the fake microphone: a flat line through the middle.
+        for (const audio::WavePoint& p : form->waveformPoints()) {
+            QCOMPARE(p.y, form->PaintBox1->height() / 2);
+        }
+        const std::uint64_t before = form->buffersDrawn();
+        form->Button2->click();
+        QCOMPARE(form->buffersDrawn(), before + 1);
+        QVERIFY(!form->captureRunning());
+        QVERIFY(!fake->captureOpen());
+        QCOMPARE(fake->captureStarts, 1);
     }
 
     void reportsWhatTheMicrophoneHeard_data() {
