@@ -62,10 +62,10 @@ private slots:
         ScopedRecordingDialogs recorded;
         AppServices services;
         TSoundForm form(services);
-        QVERIFY(form.MediaPlayer1->isOpen()); // the file is fine; only the speakers are missing
+        QVERIFY(form.sound().musicOpen()); // the file is fine; only the speakers are missing
         QVERIFY(recorded.shown().empty());
         form.Button3->click();
-        QVERIFY(!form.MediaPlayer1->isPlaying());
+        QVERIFY(!form.sound().musicPlaying());
         QCOMPARE(recorded.shown().size(), std::size_t(1));
         QVERIFY(recorded.shown()[0].text.contains("устройства вывода"));
         // Not shown as playing when nothing plays.

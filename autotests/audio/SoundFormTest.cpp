@@ -7,11 +7,11 @@
 #include "app/shared/ClockTimerSwitch.h"
 #include "app/shared/Dialogs.h"
 #include "app/shared/Globals.h"
-#include "support/FakeClock.h"
 #include "audio/CaptureFormat.h"
 #include "audio/Mp3Decoder.h"
 #include "audio/MusicPlayer.h"
 #include "audio/WaveformBox.h"
+#include "support/FakeClock.h"
 
 #include <QAudioSink>
 #include <QBuffer>
@@ -167,7 +167,7 @@ private slots:
         QCOMPARE(form.TrackBar1->maximum(), 10);
         QCOMPARE(form.TrackBar2->maximum(), 65535);
         QCOMPARE(form.TrackBar3->maximum(), 65535);
-        QVERIFY(form.MediaPlayer1->isOpen());
+        QVERIFY(form.sound().musicOpen());
         QVERIFY2(recorded_->shown().empty(),
                  "the music did not open (the test runs from the repository root)");
         QVERIFY(form.findChild<QListWidget*>("ListBox1") == form.ListBox1);
@@ -214,7 +214,7 @@ private slots:
         QVERIFY(recorded.shown()[1].text.contains("не открыт"));
         QVERIFY(form.Button3->isEnabled());
         QVERIFY(!form.Button4->isEnabled());
-        QVERIFY(!form.MediaPlayer1->isPlaying());
+        QVERIFY(!form.sound().musicPlaying());
     }
 
     void restartsOnlyWhileRecording_data() {
@@ -287,14 +287,14 @@ private slots:
         form.Button1->click();
         form.Button3->click();
         QVERIFY(form.captureRunning());
-        QVERIFY(form.MediaPlayer1->isPlaying());
+        QVERIFY(form.sound().musicPlaying());
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.close();
 
         QVERIFY(!form.isVisible());
         QVERIFY(!form.captureRunning());
-        QVERIFY(!form.MediaPlayer1->isPlaying());
+        QVERIFY(!form.sound().musicPlaying());
         QCOMPARE(form.TrackBar1->value(), 0);
         QVERIFY(!form.CheckBox1->isChecked());
         QCOMPARE(form.TrackBar2->value(), 1000); // the volume is the user's, not reset
@@ -310,13 +310,13 @@ private slots:
     void volumeWordFollowsTheTrackBars() {
         AppServices services;
         TSoundForm form(services);
-        QVERIFY(!form.MediaPlayer1->volumeWord().has_value()); // full stream volume until one is moved
+        QVERIFY(!form.sound().volumeWord().has_value()); // full stream volume until one is moved
         form.TrackBar2->setValue(65535);
-        QCOMPARE(*form.MediaPlayer1->volumeWord(), 0x0000FFFFu);
+        QCOMPARE(*form.sound().volumeWord(), 0x0000FFFFu);
         form.TrackBar3->setValue(16384);
-        QCOMPARE(*form.MediaPlayer1->volumeWord(), 0x4000FFFFu);
+        QCOMPARE(*form.sound().volumeWord(), 0x4000FFFFu);
         form.TrackBar2->setValue(0);
-        QCOMPARE(*form.MediaPlayer1->volumeWord(), 0x40000000u);
+        QCOMPARE(*form.sound().volumeWord(), 0x40000000u);
     }
 
     // --- against the test desktop's sound server
@@ -467,7 +467,7 @@ private slots:
         AppServices services;
         TSoundForm form(services);
         form.Button3->click();
-        QVERIFY(form.MediaPlayer1->isPlaying());
+        QVERIFY(form.sound().musicPlaying());
         // Moved while the music plays: the gains apply to what follows.
         QTest::qWait(300);
         form.TrackBar2->setValue(65535);
@@ -475,7 +475,7 @@ private slots:
         QTest::qWait(3200);
         const std::vector<std::int16_t> recorded = recorder.samples();
         form.Button4->click();
-        QVERIFY(!form.MediaPlayer1->isPlaying());
+        QVERIFY(!form.sound().musicPlaying());
 
         // Line the recording up with the tune by the first loud note on the left (full volume throughout the
         // measured part), then compare a stretch well after the track bars moved.

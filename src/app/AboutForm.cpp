@@ -30,8 +30,8 @@ QPixmap laptopPicture(int size) {
 
 } // namespace
 
-LinkLabel::LinkLabel(const QString& text, QString url, QWidget* parent)
-    : QLabel(text, parent), url_(std::move(url)) {
+LinkLabel::LinkLabel(const QString& text, QString url, QWidget* parent, platform::NormalPriorityLane* lane)
+    : QLabel(text, parent), url_(std::move(url)), lane_(lane) {
     QFont underlined = font();
     underlined.setUnderline(true);
     setFont(underlined);
@@ -44,11 +44,11 @@ LinkLabel::LinkLabel(const QString& text, QString url, QWidget* parent)
 void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
-        openWithDesktop(window(), url_);
+        openWithDesktop(window(), url_, lane_);
     }
 }
 
-TAboutForm::TAboutForm(QWidget* parent) : Form(parent, Qt::Tool) {
+TAboutForm::TAboutForm(QWidget* parent, platform::NormalPriorityLane* lane) : Form(parent, Qt::Tool) {
     setObjectName("AboutForm");
     setWindowTitle("О программе...");
     setSizeGripEnabled(true);
@@ -74,10 +74,10 @@ TAboutForm::TAboutForm(QWidget* parent) : Form(parent, Qt::Tool) {
     Label3->setObjectName("Label3");
     Label3->setGeometry(128, 72, 200, 17);
 
-    Label4 = new LinkLabel(maker::kSiteCaption, maker::kSite, this);
+    Label4 = new LinkLabel(maker::kSiteCaption, maker::kSite, this, lane);
     Label4->setObjectName("Label4");
     Label4->setGeometry(128, 104, 200, 17);
-    Label5 = new LinkLabel(maker::kSupportCaption, maker::kSupport, this);
+    Label5 = new LinkLabel(maker::kSupportCaption, maker::kSupport, this, lane);
     Label5->setObjectName("Label5");
     Label5->setGeometry(128, 128, 200, 17);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/shared/Form.h"
+#include "platform/NormalPriorityLane.h"
 
 #include <QLabel>
 
@@ -12,7 +13,9 @@ namespace vexlin {
 class LinkLabel : public QLabel {
     Q_OBJECT
 public:
-    LinkLabel(const QString& text, QString url, QWidget* parent);
+    // The page opens from `lane` when one is given, so the browser does not start at idle priority.
+    LinkLabel(const QString& text, QString url, QWidget* parent,
+              platform::NormalPriorityLane* lane = nullptr);
     const QString& url() const { return url_; }
 
 protected:
@@ -20,13 +23,14 @@ protected:
 
 private:
     QString url_;
+    platform::NormalPriorityLane* lane_ = nullptr;
 };
 
 // "О программе...".
 class TAboutForm : public Form {
     Q_OBJECT
 public:
-    explicit TAboutForm(QWidget* parent = nullptr);
+    explicit TAboutForm(QWidget* parent = nullptr, platform::NormalPriorityLane* lane = nullptr);
 
     QLabel* Image1 = nullptr;
     QLabel* Label1 = nullptr; // the maker's line

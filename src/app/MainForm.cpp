@@ -322,7 +322,7 @@ void TMainForm::Timer3Timer() {
 }
 
 void TMainForm::HelpClick() {
-    openManual(this);
+    openManual(this, services_.lane.get());
 }
 
 void TMainForm::OptionsClick() {

@@ -10,6 +10,7 @@
 #include "gfx/PerformanceForm.h"
 #include "platform/Factory.h"
 #include "report/TestForm.h"
+#include "audio/QtSoundService.h"
 #include "audio/SoundForm.h"
 #include "keyboard/FormKlava.h"
 #include "screen/MonitorForm.h"
@@ -36,7 +37,7 @@ void createWindows(AppServices& services) {
     MainForm = new TMainForm(services);
     services.clock = MainForm;
     OptionsForm = new TOptionsForm(*MainForm, MainForm);
-    AboutForm = new TAboutForm(MainForm);
+    AboutForm = new TAboutForm(MainForm, services.lane.get());
     FormKlava = new TFormKlava(services, MainForm);
     MonitorForm = new TMonitorForm(services, MainForm);
     SoundForm = new TSoundForm(services, MainForm);
@@ -58,6 +59,14 @@ void destroyWindows() {
     TestForm = nullptr;
 }
 
+AppServices startServices() {
+    AppServices services = AppServices::forThisSystem();
+    // Before the user-interface thread goes idle: the sound thread and the sound server's client thread
+    // start from the lane at normal priority.
+    services.sound = std::make_unique<QtSoundService>(services.lane.get());
+    return services;
+}
+
 int runVexlin(int& argc, char** argv) {
     VexlinApplication app(argc, argv);
     QApplication::setApplicationName("Vexlin");
@@ -67,7 +76,7 @@ int runVexlin(int& argc, char** argv) {
         return 0;
     }
 
-    AppServices services = AppServices::forThisSystem();
+    AppServices services = startServices();
     {
         auto splash = std::make_unique<TLogoForm>(*services.power);
         splash->show();

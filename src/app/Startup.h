@@ -13,6 +13,9 @@ void createWindows(AppServices& services);
 // Destroys them again (the main window owns the others) and clears the references.
 void destroyWindows();
 
+// The services of this system with the sound service, made before the user-interface thread is lowered.
+AppServices startServices();
+
 // The whole program: guard, splash, idle priority, windows, message loop.  Returns the exit code.
 int runVexlin(int& argc, char** argv);
 

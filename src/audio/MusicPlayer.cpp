@@ -10,6 +10,11 @@
 #include <vector>
 
 namespace vexlin {
+namespace {
+
+constexpr int kMusicBufferMs = 500;
+
+} // namespace
 
 // Feeds the sink from the loop; it never runs dry, so playback only ends when the player stops it.
 class MusicPlayer::LoopDevice : public QIODevice {
@@ -58,12 +63,14 @@ std::string MusicPlayer::open(const std::filesystem::path& file) {
     return {};
 }
 
-std::string MusicPlayer::play() {
+std::string MusicPlayer::play(bool fromStart) {
     if (!isOpen()) {
         return "Плеер не открыт. " + openError_;
     }
     stop();
-    loop_.rewind();
+    if (fromStart) {
+        loop_.rewind();
+    }
 
     QAudioFormat format;
     format.setSampleRate(rate_);
@@ -71,8 +78,9 @@ std::string MusicPlayer::play() {
     format.setSampleFormat(QAudioFormat::Int16);
     format.setChannelConfig(QAudioFormat::ChannelConfigStereo);
     sink_ = std::make_unique<QAudioSink>(QMediaDevices::defaultAudioOutput(), format);
-    // About a tenth of a second queued ahead, so a moved track bar is heard at once.
-    sink_->setBufferSize(rate_ * 4 / 10);
+    // Queued ahead: enough to ride out a busy machine's scheduling delays of the sound thread, short enough
+    // that a moved track bar is heard within a moment.
+    sink_->setBufferSize(rate_ * 4 * kMusicBufferMs / 1000);
     device_ = std::make_unique<LoopDevice>(loop_);
     device_->open(QIODevice::ReadOnly);
     sink_->start(device_.get());

@@ -28,9 +28,9 @@ public:
     bool isOpen() const { return loop_.frames() > 0; }
     const std::string& openError() const { return openError_; }
 
-    // Plays from the beginning.  Returns an empty string when the music plays, else the message for the user
-    // (no music open, or no output that takes it).
-    std::string play();
+    // Plays from the beginning, or on from where the last stop left it.  Returns an empty string when the
+    // music plays, else the message for the user (no music open, or no output that takes it).
+    std::string play(bool fromStart = true);
     void stop();
     bool isPlaying() const;
 

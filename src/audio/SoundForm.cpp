@@ -2,48 +2,26 @@
 
 #include "app/shared/ClockTimerSwitch.h"
 #include "app/shared/Dialogs.h"
-#include "platform/DataFiles.h"
+#include "app/shared/Globals.h"
 #include "audio/CaptureFormat.h"
 #include "audio/InputFormats.h"
-#include "audio/MusicPlayer.h"
+#include "audio/QtSoundService.h"
+#include "audio/Volume.h"
 #include "audio/WaveformBox.h"
+#include "platform/DataFiles.h"
 
-#include <QAudioSource>
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QMediaDevices>
 #include <QPushButton>
 #include <QSlider>
+#include <QStringList>
 #include <QTimer>
-#include <algorithm>
 
 namespace vexlin {
 namespace {
-
-audio::InputDeviceCaps capsOf(const QAudioDevice& device) {
-    audio::InputDeviceCaps caps;
-    caps.description = device.description().toStdString();
-    caps.minimumRate = device.minimumSampleRate();
-    caps.maximumRate = device.maximumSampleRate();
-    caps.minimumChannels = device.minimumChannelCount();
-    caps.maximumChannels = device.maximumChannelCount();
-    const auto formats = device.supportedSampleFormats();
-    caps.unsigned8 = formats.contains(QAudioFormat::UInt8);
-    caps.signed16 = formats.contains(QAudioFormat::Int16);
-    return caps;
-}
-
-QAudioFormat qtFormat(const audio::WaveFormat& wave) {
-    QAudioFormat format;
-    format.setSampleRate(static_cast<int>(wave.samplesPerSec));
-    format.setChannelCount(wave.channels);
-    format.setSampleFormat(wave.bitsPerSample == 16 ? QAudioFormat::Int16 : QAudioFormat::UInt8);
-    return format;
-}
 
 QSlider* makeTrackBar(QWidget* parent, const char* name, int maximum, QRect geometry) {
     auto* bar = new QSlider(Qt::Horizontal, parent);
@@ -68,6 +46,12 @@ TSoundForm::TSoundForm(AppServices& services, QWidget* parent)
 
 TSoundForm::TSoundForm(AppServices& services, QWidget* parent, const std::filesystem::path& musicFile)
     : Form(parent), services_(services) {
+    if (services_.sound) {
+        sound_ = services_.sound.get();
+    } else {
+        ownSound_ = std::make_unique<QtSoundService>(services_.lane.get());
+        sound_ = ownSound_.get();
+    }
     setObjectName("SoundForm");
     setWindowTitle("Тест микрофона и звуковой карты");
     setOuterSize({696, 487});
@@ -75,9 +59,7 @@ TSoundForm::TSoundForm(AppServices& services, QWidget* parent, const std::filesy
 
     // The player is opened first.  A missing or broken music file is reported, but the microphone half is
     // set up all the same: its capability list also goes into the report.
-    MediaPlayer1 = new MusicPlayer(this);
-    MediaPlayer1->setObjectName("MediaPlayer1");
-    const std::string error = MediaPlayer1->open(musicFile);
+    const std::string error = sound_->openMusic(musicFile);
     if (!error.empty()) {
         dialogs().message(this, QCoreApplication::applicationName(), QString::fromStdString(error),
                           Dialogs::Icon::Critical);
@@ -91,6 +73,8 @@ TSoundForm::TSoundForm(AppServices& services, QWidget* parent, const std::filesy
     connect(TrackBar3, &QSlider::valueChanged, this, [this] { TrackBar3Change(); });
     connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
     connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+    connect(SelfTestButton, &QPushButton::clicked, this, [this] { SelfTestButtonClick(); });
+    connect(TimerSelfTest, &QTimer::timeout, this, [this] { TimerSelfTestTimer(); });
 
     Button1->setEnabled(true);
     Button2->setEnabled(false);
@@ -151,14 +135,20 @@ void TSoundForm::createControls() {
 
     Button3 = makeButton(GroupBox2, "Button3", "Start", {8, 96, 75, 25});
     Button4 = makeButton(GroupBox2, "Button4", "Stop", {92, 96, 75, 25});
+
+    SelfTestButton = makeButton(GroupBox2, "SelfTestButton", "Автотест", {184, 96, 90, 25});
+    SelfTestButton->setToolTip("Проверка динамиков и микрофона: тон слева, затем справа");
+    SelfTestLabel = new QLabel(GroupBox2);
+    SelfTestLabel->setObjectName("SelfTestLabel");
+    SelfTestLabel->setGeometry(284, 82, 400, 50);
+    SelfTestLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    TimerSelfTest = new QTimer(this);
+    TimerSelfTest->setObjectName("TimerSelfTest");
+    TimerSelfTest->setSingleShot(true);
 }
 
 void TSoundForm::fillDeviceList() {
-    std::vector<audio::InputDeviceCaps> devices;
-    for (const QAudioDevice& device : QMediaDevices::audioInputs()) {
-        devices.push_back(capsOf(device));
-    }
-    for (const std::string& line : audio::deviceListLines(devices)) {
+    for (const std::string& line : audio::deviceListLines(sound_->inputDevices())) {
         ListBox1->addItem(QString::fromStdString(line));
     }
 }
@@ -181,64 +171,20 @@ void TSoundForm::Button1Click() {
 void TSoundForm::startCapture() {
     CaptureBufferSamples = audio::captureBufferSamples(TrackBar1->value());
     CaptureSixteenBit = CheckBox1->isChecked();
-    const audio::WaveFormat wave = audio::captureWaveFormat(CaptureSixteenBit);
-
-    captureBuffer_.assign(audio::captureBufferBytes(CaptureBufferSamples, wave),
-                          audio::silenceByte(CaptureSixteenBit));
-    captureFill_ = 0;
     WaveformPoints.assign(static_cast<std::size_t>(CaptureBufferSamples), {});
     CaptureRunning = true;
     ++captureStarts_;
-
-    const QAudioDevice input = QMediaDevices::defaultAudioInput();
-    if (input.isNull()) {
-        // Nothing to record from: the window stays in its recording state and a stop ends at once.
-        return;
-    }
-    CaptureDevice = new QAudioSource(input, qtFormat(wave), this);
-    // Small fragments, so that even the shortest buffers arrive at their own pace and not in bursts.
-    CaptureDevice->setBufferSize(static_cast<qsizetype>(std::max<std::size_t>(captureBuffer_.size(), 512)));
-    captureStream_ = CaptureDevice->start();
-    if (captureStream_ != nullptr) {
-        connect(captureStream_, &QIODevice::readyRead, this, [this] { readCapturedBytes(); });
-    }
+    sound_->startCapture({CaptureBufferSamples, CaptureSixteenBit},
+                         [this](const std::vector<std::uint8_t>& buffer) { WaveInData(buffer); });
 }
 
-void TSoundForm::readCapturedBytes() {
-    while (captureStream_ != nullptr && !captureBuffer_.empty()) {
-        const qint64 got = captureStream_->read(reinterpret_cast<char*>(captureBuffer_.data() + captureFill_),
-                                                static_cast<qint64>(captureBuffer_.size() - captureFill_));
-        if (got <= 0) {
-            return;
-        }
-        captureFill_ += static_cast<std::size_t>(got);
-        if (captureFill_ == captureBuffer_.size()) {
-            captureFill_ = 0;
-            WaveInData();
-            if (!CaptureRunning || stopWait_ != nullptr) {
-                // The stop took this buffer as its last one; what follows is not drawn.
-                return;
-            }
-        }
-    }
-}
-
-void TSoundForm::WaveInData() {
-    audio::waveformPoints(captureBuffer_, CaptureSixteenBit, PaintBox1->width(), PaintBox1->height(),
-                          WaveformPoints);
+void TSoundForm::WaveInData(const std::vector<std::uint8_t>& buffer) {
+    audio::waveformPoints(buffer, CaptureSixteenBit, PaintBox1->width(), PaintBox1->height(), WaveformPoints);
     PaintBox1->drawPoints(WaveformPoints);
     ++buffersDrawn_;
-    if (!CaptureRunning) {
-        CaptureRunning = true; // acknowledges the stop
-        if (stopWait_ != nullptr) {
-            stopWait_->quit();
-        }
+    if (selfTestRunning_) {
+        recordSelfTest(buffer);
     }
-}
-
-bool TSoundForm::inputAlive() const {
-    return CaptureDevice != nullptr && captureStream_ != nullptr &&
-           CaptureDevice->error() == QAudio::NoError && CaptureDevice->state() != QAudio::StoppedState;
 }
 
 void TSoundForm::Button2Click() {
@@ -253,37 +199,10 @@ void TSoundForm::stopCapture(bool waitForBuffer) {
     }
     stopping_ = true;
     CaptureRunning = false;
-    // The recording ends on a buffer boundary: the buffer in flight is drawn first.  An input that could not
-    // be opened or has died sends nothing, and one that has gone quiet is given a few buffer durations.
-    if (waitForBuffer && inputAlive()) {
-        QEventLoop wait;
-        stopWait_ = &wait;
-        QTimer::singleShot(audio::stopWaitLimitMs(CaptureBufferSamples), &wait, &QEventLoop::quit);
-        // Bytes that arrived before the stop are not signalled again.
-        QTimer::singleShot(0, this, [this] { readCapturedBytes(); });
-        wait.exec(QEventLoop::ExcludeUserInputEvents);
-        stopWait_ = nullptr;
-    }
-    CaptureRunning = false;
-    closeInput();
-    stopping_ = false;
-}
-
-void TSoundForm::closeInput() {
-    if (CaptureDevice != nullptr) {
-        CaptureDevice->stop();
-        delete CaptureDevice;
-        CaptureDevice = nullptr;
-    }
-    captureStream_ = nullptr;
-    captureBuffer_.clear();
-    captureFill_ = 0;
+    // The service completes and hands over the buffer in flight before it closes the input.
+    sound_->stopCapture(waitForBuffer);
     WaveformPoints.clear();
-}
-
-qint64 TSoundForm::captureBacklogBytes() const {
-    return static_cast<qint64>(captureFill_) +
-           (captureStream_ != nullptr ? captureStream_->bytesAvailable() : 0);
+    stopping_ = false;
 }
 
 void TSoundForm::restartCapture() {
@@ -304,7 +223,7 @@ void TSoundForm::TrackBar1Change() {
 // --- playback ---------------------------------------------------------------------------------------------
 
 void TSoundForm::Button3Click() {
-    const std::string error = MediaPlayer1->play();
+    const std::string error = sound_->playMusic(true);
     if (!error.empty()) {
         // Nothing plays, so the buttons stay as they are.
         dialogs().message(this, QCoreApplication::applicationName(), QString::fromStdString(error),
@@ -316,14 +235,15 @@ void TSoundForm::Button3Click() {
 }
 
 void TSoundForm::Button4Click() {
-    MediaPlayer1->stop();
+    selfTestResumesMusic_ = false; // stopped by the user: it stays stopped after a self-test
+    sound_->stopMusic();
     Button4->setEnabled(false);
     Button3->setEnabled(true);
 }
 
 void TSoundForm::TrackBar2Change() {
-    MediaPlayer1->setVolumeWord(audio::volumeWord(static_cast<std::uint16_t>(TrackBar2->value()),
-                                                  static_cast<std::uint16_t>(TrackBar3->value())));
+    sound_->setVolumeWord(audio::volumeWord(static_cast<std::uint16_t>(TrackBar2->value()),
+                                            static_cast<std::uint16_t>(TrackBar3->value())));
 }
 
 void TSoundForm::TrackBar3Change() {
@@ -332,7 +252,104 @@ void TSoundForm::TrackBar3Change() {
 
 // --- closing ----------------------------------------------------------------------------------------------
 
+// --- self-test --------------------------------------------------------------------------------------------
+
+void TSoundForm::SelfTestButtonClick() {
+    startSelfTest();
+}
+
+void TSoundForm::startSelfTest() {
+    if (selfTestRunning_ || stopping_) {
+        return;
+    }
+    selfTestRunning_ = true;
+    selfTestClipStarted_ = false;
+    selfTestFinishing_ = false;
+    selfTestRecording_.clear();
+    SelfTestButton->setEnabled(false);
+    SelfTestLabel->setText("Автотест: идёт проверка…");
+
+    selfTestResumesMusic_ = sound_->musicPlaying();
+    if (selfTestResumesMusic_) {
+        sound_->stopMusic(); // paused: it goes on from here afterwards
+    }
+    selfTestOwnsCapture_ = !CaptureRunning;
+    if (selfTestOwnsCapture_) {
+        Button1Click();
+    }
+    // The clip starts with the first recorded buffer; an input that records nothing ends the test here.
+    TimerSelfTest->start(static_cast<int>(selfTestPlan_.recordSeconds * 1000) + 3000);
+}
+
+void TSoundForm::recordSelfTest(const std::vector<std::uint8_t>& buffer) {
+    audio::appendCaptureSamples(buffer, CaptureSixteenBit, selfTestRecording_);
+    if (!selfTestClipStarted_) {
+        // This first buffer is background only: the clip starts now, and its lead is silent anyway.
+        selfTestClipStarted_ = true;
+        selfTestClipStartedAt_ = selfTestRecording_.size();
+        const std::string error =
+            sound_->playClip(audio::selfTestClip(selfTestPlan_), selfTestPlan_.playRate);
+        if (!error.empty()) {
+            SelfTestLabel->setText(QString::fromStdString(error));
+        }
+        return;
+    }
+    const auto wanted = static_cast<std::size_t>(selfTestPlan_.recordSeconds * audio::kCaptureRate);
+    if (!selfTestFinishing_ && selfTestRecording_.size() >= selfTestClipStartedAt_ + wanted) {
+        // Not from inside the buffer handler: finishing stops the capture that is calling it.
+        selfTestFinishing_ = true;
+        QTimer::singleShot(0, this, [this] { finishSelfTest(true); });
+    }
+}
+
+void TSoundForm::TimerSelfTestTimer() {
+    finishSelfTest(true);
+}
+
+void TSoundForm::finishSelfTest(bool judge) {
+    if (!selfTestRunning_) {
+        return;
+    }
+    selfTestRunning_ = false;
+    TimerSelfTest->stop();
+    sound_->stopClip();
+    if (selfTestOwnsCapture_) {
+        selfTestOwnsCapture_ = false;
+        Button2Click();
+    }
+    if (selfTestResumesMusic_) {
+        selfTestResumesMusic_ = false;
+        sound_->playMusic(false);
+    }
+    SelfTestButton->setEnabled(true);
+    if (!judge) {
+        SelfTestLabel->clear();
+        return;
+    }
+    selfTestFindings_ = audio::analyseSelfTest(selfTestRecording_, audio::kCaptureRate, selfTestPlan_);
+    QStringList lines;
+    for (const std::string& text : audio::selfTestTexts(selfTestFindings_)) {
+        lines << QString::fromStdString(text);
+    }
+    SelfTestLabel->setText(lines.join('\n'));
+    for (results::ResultLine& line : audio::selfTestResults(selfTestFindings_)) {
+        services_.results.put(std::move(line));
+    }
+}
+
+void TSoundForm::FormShow() {
+    // The full test has started capture and playback before it shows the window.
+    if (FullTestRunning) {
+        QTimer::singleShot(0, this, [this] {
+            if (FullTestRunning && isVisible()) {
+                startSelfTest();
+            }
+        });
+    }
+}
+
 void TSoundForm::FormClose() {
+    finishSelfTest(false);
     Button2Click();
     Button4Click();
     // Defaults for the next opening; capture has stopped, so these do not restart it.

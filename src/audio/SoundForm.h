@@ -2,32 +2,32 @@
 
 #include "app/shared/AppServices.h"
 #include "app/shared/Form.h"
+#include "audio/SpeakerSelfTest.h"
 #include "audio/Waveform.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <vector>
 
-class QAudioSource;
 class QCheckBox;
-class QEventLoop;
 class QGroupBox;
-class QIODevice;
 class QLabel;
 class QListWidget;
 class QPushButton;
 class QSlider;
+class QTimer;
 
 namespace vexlin {
 
-class MusicPlayer;
 class WaveformBox;
 
 // Where the music of the sound-card test is looked up.
 inline constexpr const char* kMusicFile = "data/FruitCocktail.mp3";
 
 // The audio test: microphone capture with a live waveform and the list of recording formats, and music
-// with separate left/right volume.
+// with separate left/right volume.  Recording and playback go through the sound service of `services`; the
+// window only starts, stops and draws.
 class TSoundForm : public Form {
     Q_OBJECT
 public:
@@ -36,6 +36,7 @@ public:
     TSoundForm(AppServices& services, QWidget* parent, const std::filesystem::path& musicFile);
     ~TSoundForm() override;
 
+    void FormShow() override;
     void FormClose() override;
 
     // Capture.
@@ -48,6 +49,16 @@ public:
     void Button4Click();
     void TrackBar2Change();
     void TrackBar3Change();
+    // Speaker and microphone self-test.
+    void SelfTestButtonClick();
+    void TimerSelfTestTimer();
+
+    // Pauses the music, plays a burst on the left channel and then one on the right while the microphone
+    // records, and shows and stores what was heard.  Runs by itself when the window opens during a full
+    // test.
+    void startSelfTest();
+    bool selfTestRunning() const { return selfTestRunning_; }
+    const audio::SelfTestFindings& selfTestFindings() const { return selfTestFindings_; }
 
     QGroupBox* GroupBox1 = nullptr;
     QSlider* TrackBar1 = nullptr;
@@ -64,7 +75,12 @@ public:
     QSlider* TrackBar3 = nullptr;
     QPushButton* Button3 = nullptr;
     QPushButton* Button4 = nullptr;
-    MusicPlayer* MediaPlayer1 = nullptr;
+    QPushButton* SelfTestButton = nullptr;
+    QLabel* SelfTestLabel = nullptr;
+    QTimer* TimerSelfTest = nullptr;
+
+    // The capture and the music (the player the window plays through).
+    audio::SoundService& sound() const { return *sound_; }
 
     // Capture state, readable by tests.
     bool captureRunning() const { return CaptureRunning; }
@@ -75,33 +91,41 @@ public:
     std::uint64_t buffersDrawn() const { return buffersDrawn_; }
     int captureStarts() const { return captureStarts_; }
     // Recorded bytes waiting to be drawn: stays below one buffer while the window keeps up.
-    qint64 captureBacklogBytes() const;
+    qint64 captureBacklogBytes() const { return sound_->captureBacklogBytes(); }
 
 private:
     void createControls();
     void fillDeviceList();
     void startCapture();
     void stopCapture(bool waitForBuffer);
-    void closeInput();
-    bool inputAlive() const;
     void restartCapture();
-    void WaveInData();
-    void readCapturedBytes();
+    void WaveInData(const std::vector<std::uint8_t>& buffer);
 
     AppServices& services_;
+    // Made here only when the services bring none.
+    std::unique_ptr<audio::SoundService> ownSound_;
+    audio::SoundService* sound_ = nullptr;
 
     // Capture.
-    QAudioSource* CaptureDevice = nullptr;
-    QIODevice* captureStream_ = nullptr;
     int CaptureBufferSamples = 0;
     bool CaptureSixteenBit = false;
-    std::vector<std::uint8_t> captureBuffer_;
-    std::size_t captureFill_ = 0;
     std::vector<audio::WavePoint> WaveformPoints;
-    // Set while recording; cleared by a stop, and set again by the next full buffer as its acknowledgement.
+    // Set while recording, cleared by a stop.
     bool CaptureRunning = false;
     bool stopping_ = false;
-    QEventLoop* stopWait_ = nullptr;
+    // Self-test.
+    void recordSelfTest(const std::vector<std::uint8_t>& buffer);
+    void finishSelfTest(bool judge);
+    audio::SelfTestPlan selfTestPlan_;
+    audio::SelfTestFindings selfTestFindings_;
+    std::vector<float> selfTestRecording_;
+    std::size_t selfTestClipStartedAt_ = 0;
+    bool selfTestRunning_ = false;
+    bool selfTestClipStarted_ = false;
+    bool selfTestFinishing_ = false;
+    bool selfTestOwnsCapture_ = false;
+    bool selfTestResumesMusic_ = false;
+
     std::uint64_t buffersDrawn_ = 0;
     int captureStarts_ = 0;
 };

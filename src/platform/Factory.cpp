@@ -1,5 +1,8 @@
 #include "platform/Factory.h"
 
+#include "platform/LaneDocumentOpener.h"
+#include "platform/LaneProgramLauncher.h"
+
 #if defined(__linux__)
 #include "platform/linux/LinuxBatteryHealth.h"
 #include "platform/linux/LinuxDiskPartitions.h"
@@ -49,8 +52,10 @@ std::unique_ptr<ThreadPriority> makeThreadPriority() {
     return std::make_unique<impl::LinuxThreadPriority>();
 }
 
-std::unique_ptr<ProgramLauncher> makeProgramLauncher() {
-    return std::make_unique<impl::LinuxProgramLauncher>(impl::LinuxProgramLauncher::pathFromEnvironment());
+std::unique_ptr<ProgramLauncher> makeProgramLauncher(NormalPriorityLane& lane) {
+    return std::make_unique<LaneProgramLauncher>(
+        std::make_unique<impl::LinuxProgramLauncher>(impl::LinuxProgramLauncher::pathFromEnvironment()),
+        lane);
 }
 
 std::unique_ptr<SystemFacts> makeSystemFacts() {
@@ -69,9 +74,11 @@ std::unique_ptr<Processor> makeProcessor() {
     return std::make_unique<impl::LinuxProcessor>();
 }
 
-std::unique_ptr<DocumentOpener> makeDocumentOpener() {
-    return std::make_unique<impl::LinuxDocumentOpener>(
-        impl::LinuxProgramLauncher(impl::LinuxProgramLauncher::pathFromEnvironment()));
+std::unique_ptr<DocumentOpener> makeDocumentOpener(NormalPriorityLane& lane) {
+    return std::make_unique<LaneDocumentOpener>(
+        std::make_unique<impl::LinuxDocumentOpener>(
+            impl::LinuxProgramLauncher(impl::LinuxProgramLauncher::pathFromEnvironment())),
+        lane);
 }
 
 std::unique_ptr<RunEnvironment> makeRunEnvironment() {

@@ -6,6 +6,7 @@
 #include "platform/DocumentOpener.h"
 #include "platform/InstanceGuard.h"
 #include "platform/KeyboardInfo.h"
+#include "platform/NormalPriorityLane.h"
 #include "platform/PowerSource.h"
 #include "platform/Processor.h"
 #include "platform/ProgramLauncher.h"
@@ -22,13 +23,14 @@ namespace vexlin::platform {
 std::unique_ptr<PowerSource> makePowerSource();
 std::unique_ptr<InstanceGuard> makeInstanceGuard();
 std::unique_ptr<ThreadPriority> makeThreadPriority();
-std::unique_ptr<ProgramLauncher> makeProgramLauncher();
+// Programs are started from `lane`, so they run at normal priority.
+std::unique_ptr<ProgramLauncher> makeProgramLauncher(NormalPriorityLane& lane);
 std::unique_ptr<KeyboardInfo> makeKeyboardInfo();
 std::unique_ptr<SystemFacts> makeSystemFacts();
 std::unique_ptr<DiskPartitions> makeDiskPartitions();
 std::unique_ptr<DisplayInfo> makeDisplayInfo();
 std::unique_ptr<Processor> makeProcessor();
-std::unique_ptr<DocumentOpener> makeDocumentOpener();
+std::unique_ptr<DocumentOpener> makeDocumentOpener(NormalPriorityLane& lane);
 std::unique_ptr<RunEnvironment> makeRunEnvironment();
 std::unique_ptr<BatteryHealth> makeBatteryHealth();
 

@@ -37,8 +37,13 @@ ClockTime ClockTime::real() {
 
 double measureClockMhz(platform::ThreadPriority& priority, const platform::Processor& processor,
                        const ClockTime& time) {
+    return measureClockMhz(priority, processor, nullptr, time);
+}
+
+double measureClockMhz(platform::ThreadPriority& priority, const platform::Processor& processor,
+                       platform::NormalPriorityLane* lane, const ClockTime& time) {
     double mhz = 0.0;
-    std::thread worker([&] {
+    auto measure = [&] {
         priority.raiseCurrentThreadToRealtime();
         time.sleep(kClockSettle);
         // Each counter reading is followed by a clock reading in the same order, so the short gap between
@@ -52,7 +57,8 @@ double measureClockMhz(platform::ThreadPriority& priority, const platform::Proce
         // A clock that did not move (or went back) cannot time the window; the nominal length is the
         // better guess then.
         mhz = clockMhz(t0, t1, elapsed > 0.0 ? elapsed : 500000.0);
-    });
+    };
+    std::thread worker = lane != nullptr ? lane->startThread(measure) : std::thread(measure);
     worker.join();
     return mhz;
 }

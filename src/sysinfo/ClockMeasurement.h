@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/NormalPriorityLane.h"
 #include "platform/Processor.h"
 #include "platform/ThreadPriority.h"
 
@@ -34,10 +35,15 @@ struct ClockTime {
 
 // One measurement on a short-lived thread of its own, raised to real-time priority where the system allows
 // it, while the caller waits.  The user-interface thread runs at idle priority, which an unprivileged
-// thread can never leave again, so raising and restoring it in place is not an option.
+// thread can never leave again, so raising and restoring it in place is not an option; and a thread it
+// created itself would start idle too, so the measuring thread comes from the normal-priority lane when one
+// is given.
 // The ticks are divided by the time that really passed between the two readings, not by the nominal
 // 500 ms: a thread the system does not raise may wake well after its sleep ends, and dividing by 500 ms
 // would then report that delay as a faster clock.
+double measureClockMhz(platform::ThreadPriority& priority, const platform::Processor& processor,
+                       platform::NormalPriorityLane* lane, const ClockTime& time = ClockTime::real());
+// As above with the measuring thread created by the caller.
 double measureClockMhz(platform::ThreadPriority& priority, const platform::Processor& processor,
                        const ClockTime& time = ClockTime::real());
 

@@ -255,9 +255,11 @@ void SystemPage::Timer2Timer() {
         return;
     }
     const std::string separator = QLocale().decimalPoint().toStdString();
-    const double shown = sysinfo::measureClockMhz(*services_.priority, *services_.processor);
+    const double shown =
+        sysinfo::measureClockMhz(*services_.priority, *services_.processor, services_.lane.get());
     StaticText18->setText(fromStd(sysinfo::clockText(shown, separator)));
-    const double kept = sysinfo::measureClockMhz(*services_.priority, *services_.processor);
+    const double kept =
+        sysinfo::measureClockMhz(*services_.priority, *services_.processor, services_.lane.get());
     StaticText22->setText(fromStd(sysinfo::clockNumberText(kept, separator)));
 }
 

@@ -7,14 +7,15 @@ namespace vexlin {
 AppServices AppServices::forThisSystem() {
     AppServices services;
     services.power = platform::makePowerSource();
-    services.launcher = platform::makeProgramLauncher();
+    services.lane = std::make_unique<platform::NormalPriorityLane>();
+    services.launcher = platform::makeProgramLauncher(*services.lane);
     services.priority = platform::makeThreadPriority();
     services.keyboard = platform::makeKeyboardInfo();
     services.system = platform::makeSystemFacts();
     services.partitions = platform::makeDiskPartitions();
     services.display = platform::makeDisplayInfo();
     services.processor = platform::makeProcessor();
-    services.documents = platform::makeDocumentOpener();
+    services.documents = platform::makeDocumentOpener(*services.lane);
     services.environment = platform::makeRunEnvironment();
     services.batteryHealth = platform::makeBatteryHealth();
     return services;

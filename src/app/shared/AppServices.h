@@ -1,11 +1,13 @@
 #pragma once
 
+#include "audio/SoundService.h"
 #include "platform/BatteryHealth.h"
 #include "platform/DiskPartitions.h"
 #include "platform/DisplayInfo.h"
 #include "platform/DocumentOpener.h"
 #include "platform/InstanceGuard.h"
 #include "platform/KeyboardInfo.h"
+#include "platform/NormalPriorityLane.h"
 #include "platform/PowerSource.h"
 #include "platform/Processor.h"
 #include "platform/ProgramLauncher.h"
@@ -22,6 +24,12 @@ class ClockTimerSwitch;
 
 // What the windows need of the system, handed to them at creation so a test can pass fakes.
 struct AppServices {
+    // Created before the user-interface thread goes idle; threads and programs that must run at normal
+    // priority are started from it.  First, so that it outlives everything that uses it.
+    std::unique_ptr<platform::NormalPriorityLane> lane;
+    // Capture, music and the self-test's tone, on a normal-priority thread of their own.  Set at start-up
+    // (the audio window makes its own when it is not).
+    std::unique_ptr<audio::SoundService> sound;
     std::unique_ptr<platform::PowerSource> power;
     std::unique_ptr<platform::ProgramLauncher> launcher;
     std::unique_ptr<platform::ThreadPriority> priority;

@@ -1,0 +1,302 @@
+// The self-test's analysis on synthetic recordings: the played clip passed through a model of the speakers
+// and the microphone (each channel's gain, the mono downmix at the capture rate, a latency, noise, clipping).
+
+#include "audio/SpeakerSelfTest.h"
+
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <numbers>
+#include <random>
+#include <string>
+
+using namespace vexlin::audio;
+
+namespace {
+
+constexpr double kRate = 22050.0;
+
+struct Path {
+    double leftGain = 1.0;
+    double rightGain = 1.0;
+    double latencySeconds = 0.15;
+    double noiseRms = 0.0; // white noise added at the microphone, full scale 1
+    double micGain = 1.0;  // applied before clipping to -1 ... 1
+    double leftHz = 0.0;   // when not 0: the left burst comes out at this frequency instead
+    double rightHz = 0.0;
+    double recordSeconds = 3.0;
+};
+
+// A sine standing in for a burst that the speaker reproduces at another frequency.
+std::vector<std::int16_t> clipFor(const SelfTestPlan& plan, const Path& path) {
+    SelfTestPlan played = plan;
+    if (path.leftHz > 0.0) {
+        played.leftHz = path.leftHz;
+    }
+    if (path.rightHz > 0.0) {
+        played.rightHz = path.rightHz;
+    }
+    return selfTestClip(played);
+}
+
+// What the microphone records: silence until the clip arrives, then (L·gain + R·gain) / 2 at 22050 Hz.
+std::vector<float> record(const SelfTestPlan& plan, const Path& path) {
+    const std::vector<std::int16_t> clip = clipFor(plan, path);
+    const auto total = static_cast<std::size_t>(path.recordSeconds * kRate);
+    std::vector<float> out(total, 0.0f);
+    const auto delay = static_cast<std::size_t>(path.latencySeconds * kRate);
+    const std::size_t step = static_cast<std::size_t>(plan.playRate / kRate);
+    for (std::size_t i = delay; i < total; ++i) {
+        const std::size_t frame = (i - delay) * step;
+        if (2 * frame + 1 >= clip.size()) {
+            break;
+        }
+        out[i] = static_cast<float>((clip[2 * frame] * path.leftGain + clip[2 * frame + 1] * path.rightGain) /
+                                    2.0 / 32768.0);
+    }
+    std::mt19937 random(7);
+    std::normal_distribution<double> noise(0.0, path.noiseRms);
+    for (float& v : out) {
+        const double value = (v + (path.noiseRms > 0.0 ? noise(random) : 0.0)) * path.micGain;
+        v = static_cast<float>(std::clamp(value, -1.0, 1.0));
+    }
+    return out;
+}
+
+struct AnalysisRow {
+    std::string name;
+    Path path;
+    bool leftHeard;
+    bool rightHeard;
+    bool microphoneSilent;
+    bool clipped;
+    double minSnrDb; // the heard bursts stand at least this far above the background
+    double maxSnrDb;
+};
+
+class SelfTestAnalysis : public testing::TestWithParam<AnalysisRow> {};
+
+TEST_P(SelfTestAnalysis, FindsWhatTheMicrophoneHeard) {
+    const AnalysisRow& row = GetParam();
+    const SelfTestPlan plan;
+    const std::vector<float> recording = record(plan, row.path);
+    const SelfTestFindings found = analyseSelfTest(recording, kRate, plan);
+    ASSERT_TRUE(found.measured);
+    EXPECT_EQ(found.left.heard, row.leftHeard) << "left " << found.left.snrDb << " dB";
+    EXPECT_EQ(found.right.heard, row.rightHeard) << "right " << found.right.snrDb << " dB";
+    EXPECT_EQ(found.microphoneSilent, row.microphoneSilent);
+    EXPECT_EQ(found.left.clipped || found.right.clipped, row.clipped);
+    for (const ChannelFinding* channel : {&found.left, &found.right}) {
+        if (channel->heard) {
+            EXPECT_GE(channel->snrDb, row.minSnrDb);
+            EXPECT_LE(channel->snrDb, row.maxSnrDb);
+        }
+    }
+    EXPECT_DOUBLE_EQ(found.left.frequencyHz, plan.leftHz);
+    EXPECT_DOUBLE_EQ(found.right.frequencyHz, plan.rightHz);
+}
+
+// A burst at -12 dBFS on one channel is recorded at -18 dBFS after the mono downmix.
+INSTANTIATE_TEST_SUITE_P(
+    Recordings, SelfTestAnalysis,
+    testing::Values(
+        AnalysisRow{"CleanBursts", {}, true, true, false, false, 60.0, 200.0},
+        AnalysisRow{"NoLatency", {.latencySeconds = 0.0}, true, true, false, false, 60.0, 200.0},
+        AnalysisRow{"LongLatency", {.latencySeconds = 0.38}, true, true, false, false, 60.0, 200.0},
+        // White noise at -40 dBFS spreads over the whole band; the bursts stand far above it in their bins.
+        AnalysisRow{"BurstsInNoise", {.noiseRms = 0.01}, true, true, false, false, 15.0, 60.0},
+        // Bursts 30 dB down in the same noise: 11 dB quieter than the noise overall, still found by
+        // frequency.
+        AnalysisRow{"QuietBurstsInNoise",
+                    {.leftGain = 0.0316, .rightGain = 0.0316, .noiseRms = 0.01},
+                    true,
+                    true,
+                    false,
+                    false,
+                    10.0,
+                    30.0},
+        AnalysisRow{"RightSpeakerDead",
+                    {.rightGain = 0.0, .noiseRms = 0.001},
+                    true,
+                    false,
+                    false,
+                    false,
+                    20.0,
+                    100.0},
+        AnalysisRow{"BothSpeakersDead",
+                    {.leftGain = 0.0, .rightGain = 0.0, .noiseRms = 0.001},
+                    false,
+                    false,
+                    false,
+                    false,
+                    0.0,
+                    0.0},
+        AnalysisRow{"Clipping", {.micGain = 40.0}, true, true, false, true, 40.0, 200.0},
+        // The speakers play tones, but not at the frequencies asked for: neither burst counts as heard.
+        AnalysisRow{"WrongFrequencies",
+                    {.noiseRms = 0.0005, .leftHz = 1000.0, .rightHz = 1600.0},
+                    false,
+                    false,
+                    false,
+                    false,
+                    0.0,
+                    0.0},
+        AnalysisRow{"Silence", {.leftGain = 0.0, .rightGain = 0.0}, false, false, true, false, 0.0, 0.0}),
+    [](const testing::TestParamInfo<AnalysisRow>& info) { return info.param.name; });
+
+TEST(SelfTestAnalysisLimits, ARecordingTooShortJudgesNothing) {
+    const SelfTestPlan plan;
+    const std::vector<float> recording(static_cast<std::size_t>(0.5 * kRate), 0.1f);
+    const SelfTestFindings found = analyseSelfTest(recording, kRate, plan);
+    EXPECT_FALSE(found.measured);
+    EXPECT_FALSE(found.left.heard);
+    EXPECT_FALSE(found.right.heard);
+    EXPECT_EQ(selfTestTexts(found)[2], "Микрофон: запись слишком коротка для проверки");
+    EXPECT_FALSE(analyseSelfTest({}, kRate, plan).measured);
+    EXPECT_FALSE(analyseSelfTest(recording, 0.0, plan).measured);
+}
+
+TEST(SelfTestAnalysisLimits, BackgroundIsTheMicrophonesOwnLevel) {
+    const SelfTestPlan plan;
+    const SelfTestFindings noisy = analyseSelfTest(record(plan, {.noiseRms = 0.01}), kRate, plan);
+    EXPECT_NEAR(noisy.backgroundDbfs, -40.0, 1.0);
+    const SelfTestFindings digital = analyseSelfTest(record(plan, {}), kRate, plan);
+    EXPECT_DOUBLE_EQ(digital.backgroundDbfs, kSelfTestFloorDbfs);
+}
+
+TEST(SelfTestClip, EachBurstOnItsOwnChannelAtItsLevel) {
+    const SelfTestPlan plan;
+    const std::vector<std::int16_t> clip = selfTestClip(plan);
+    const double seconds = plan.leadSeconds + 2 * plan.burstSeconds + plan.gapSeconds + plan.tailSeconds;
+    ASSERT_EQ(clip.size(), 2 * static_cast<std::size_t>(std::lround(seconds * plan.playRate)));
+    const auto frame = [&](double at) { return static_cast<std::size_t>(at * plan.playRate); };
+    const std::size_t leftStart = frame(plan.leadSeconds);
+    const std::size_t rightStart = frame(plan.leadSeconds + plan.burstSeconds + plan.gapSeconds);
+    const std::size_t burst = frame(plan.burstSeconds);
+    int leftPeak = 0;
+    int rightPeak = 0;
+    for (std::size_t i = 0; i < clip.size() / 2; ++i) {
+        const bool inLeft = i >= leftStart && i < leftStart + burst;
+        const bool inRight = i >= rightStart && i < rightStart + burst;
+        if (!inLeft) {
+            ASSERT_EQ(clip[2 * i], 0) << "left sample outside its burst at frame " << i;
+        }
+        if (!inRight) {
+            ASSERT_EQ(clip[2 * i + 1], 0) << "right sample outside its burst at frame " << i;
+        }
+        leftPeak = std::max(leftPeak, std::abs(static_cast<int>(clip[2 * i])));
+        rightPeak = std::max(rightPeak, std::abs(static_cast<int>(clip[2 * i + 1])));
+    }
+    const int expected = static_cast<int>(std::lround(32767.0 * std::pow(10.0, plan.burstDbfs / 20.0)));
+    EXPECT_NEAR(leftPeak, expected, expected / 100);
+    EXPECT_NEAR(rightPeak, expected, expected / 100);
+    // Faded in: the first sample of a burst is silent, not a step.
+    EXPECT_EQ(clip[2 * leftStart], 0);
+}
+
+struct SampleRow {
+    std::string name;
+    std::vector<std::uint8_t> bytes;
+    bool sixteenBit;
+    std::vector<float> expected;
+};
+
+class CaptureSamples : public testing::TestWithParam<SampleRow> {};
+
+TEST_P(CaptureSamples, BecomeFullScaleValues) {
+    std::vector<float> out{0.5f}; // appended to, never replaced
+    appendCaptureSamples(GetParam().bytes, GetParam().sixteenBit, out);
+    std::vector<float> expected{0.5f};
+    expected.insert(expected.end(), GetParam().expected.begin(), GetParam().expected.end());
+    EXPECT_EQ(out, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Widths, CaptureSamples,
+    testing::Values(SampleRow{"EightBit", {0, 128, 255, 192}, false, {-1.0f, 0.0f, 127.0f / 128.0f, 0.5f}},
+                    SampleRow{"SixteenBit",
+                              {0x00, 0x80, 0x00, 0x00, 0xFF, 0x7F, 0x00, 0x40},
+                              true,
+                              {-1.0f, 0.0f, 32767.0f / 32768.0f, 0.5f}},
+                    // An odd byte at the end of a 16-bit buffer is half a sample: left out.
+                    SampleRow{"SixteenBitOddTail", {0x00, 0x40, 0x12}, true, {0.5f}}),
+    [](const testing::TestParamInfo<SampleRow>& info) { return info.param.name; });
+
+struct TextRow {
+    std::string name;
+    SelfTestFindings findings;
+    std::vector<std::string> expected;
+};
+
+class SelfTestTexts : public testing::TestWithParam<TextRow> {};
+
+TEST_P(SelfTestTexts, SayWhatWasHeard) {
+    EXPECT_EQ(selfTestTexts(GetParam().findings), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Verdicts, SelfTestTexts,
+    testing::Values(TextRow{"BothHeard",
+                            {.measured = true,
+                             .left = {.heard = true, .snrDb = 34.4},
+                             .right = {.heard = true, .snrDb = 29.6},
+                             .backgroundDbfs = -62.5},
+                            {"Левый канал: слышен (+34 дБ)", "Правый канал: слышен (+30 дБ)",
+                             "Микрофон: сигнал есть (фон −63 дБFS)"}},
+                    TextRow{"RightMissing",
+                            {.measured = true,
+                             .left = {.heard = true, .snrDb = 71.0},
+                             .right = {.snrDb = 2.0},
+                             .backgroundDbfs = -120.0},
+                            {"Левый канал: слышен (+71 дБ)", "Правый канал: не слышен",
+                             "Микрофон: сигнал есть (фон −120 дБFS)"}},
+                    TextRow{"Clipped",
+                            {.measured = true,
+                             .left = {.heard = true, .snrDb = 50.0, .clipped = true},
+                             .right = {.heard = true, .snrDb = 50.0}},
+                            {"Левый канал: слышен (+50 дБ), микрофон перегружен",
+                             "Правый канал: слышен (+50 дБ)", "Микрофон: сигнал есть (фон 0 дБFS)"}},
+                    // A deaf microphone is its own fault, not two dead speakers.
+                    TextRow{"MicrophoneSilent",
+                            {.measured = true, .backgroundDbfs = -120.0, .microphoneSilent = true},
+                            {"Левый канал: не проверен — микрофон ничего не слышит",
+                             "Правый канал: не проверен — микрофон ничего не слышит",
+                             "Микрофон: тишина — не подключён или выключен"}}),
+    [](const testing::TestParamInfo<TextRow>& info) { return info.param.name; });
+
+TEST(SelfTestResults, OneLinePerChannelAndTheMicrophone) {
+    SelfTestFindings found{.measured = true,
+                           .left = {.heard = true, .snrDb = 34.0, .levelDbfs = -18.0, .frequencyHz = 750.0},
+                           .right = {.heard = false, .snrDb = 1.5, .levelDbfs = -80.0, .frequencyHz = 1250.0},
+                           .backgroundDbfs = -81.5};
+    const auto lines = selfTestResults(found);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].source, "audio");
+    EXPECT_EQ(lines[0].key, "left_channel");
+    EXPECT_EQ(lines[0].verdict, "Левый канал: слышен (+34 дБ)");
+    EXPECT_EQ(lines[0].judgement, vexlin::results::Verdict::Good);
+    EXPECT_EQ(lines[1].key, "right_channel");
+    EXPECT_EQ(lines[1].judgement, vexlin::results::Verdict::Bad);
+    EXPECT_EQ(lines[2].key, "microphone");
+    EXPECT_EQ(lines[2].judgement, vexlin::results::Verdict::Good);
+    auto fact = [](const vexlin::results::ResultLine& line, const std::string& name) {
+        for (const auto& f : line.facts) {
+            if (f.name == name) {
+                return f.value;
+            }
+        }
+        return vexlin::results::FactValue{std::string("<missing>")};
+    };
+    EXPECT_EQ(fact(lines[0], "heard"), vexlin::results::FactValue{true});
+    EXPECT_EQ(fact(lines[1], "heard"), vexlin::results::FactValue{false});
+    EXPECT_EQ(fact(lines[0], "snr_db"), vexlin::results::FactValue{34.0});
+    EXPECT_EQ(fact(lines[1], "frequency_hz"), vexlin::results::FactValue{1250.0});
+    EXPECT_EQ(fact(lines[2], "background_dbfs"), vexlin::results::FactValue{-81.5});
+
+    found.microphoneSilent = true;
+    const auto silent = selfTestResults(found);
+    EXPECT_EQ(silent[0].judgement, vexlin::results::Verdict::None); // not the speaker's fault
+    EXPECT_EQ(silent[2].judgement, vexlin::results::Verdict::Bad);
+}
+
+} // namespace

@@ -1,0 +1,323 @@
+#include "audio/QtSoundService.h"
+
+#include "audio/CaptureAssembler.h"
+#include "audio/CaptureFormat.h"
+#include "audio/MusicPlayer.h"
+#include "audio/Waveform.h"
+
+#include <QAudioDevice>
+#include <QAudioSink>
+#include <QAudioSource>
+#include <QBuffer>
+#include <QEventLoop>
+#include <QMediaDevices>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <optional>
+
+namespace vexlin {
+namespace {
+
+audio::InputDeviceCaps capsOf(const QAudioDevice& device) {
+    audio::InputDeviceCaps caps;
+    caps.description = device.description().toStdString();
+    caps.minimumRate = device.minimumSampleRate();
+    caps.maximumRate = device.maximumSampleRate();
+    caps.minimumChannels = device.minimumChannelCount();
+    caps.maximumChannels = device.maximumChannelCount();
+    const auto formats = device.supportedSampleFormats();
+    caps.unsigned8 = formats.contains(QAudioFormat::UInt8);
+    caps.signed16 = formats.contains(QAudioFormat::Int16);
+    return caps;
+}
+
+QAudioFormat qtFormat(const audio::WaveFormat& wave) {
+    QAudioFormat format;
+    format.setSampleRate(static_cast<int>(wave.samplesPerSec));
+    format.setChannelCount(wave.channels);
+    format.setSampleFormat(wave.bitsPerSample == 16 ? QAudioFormat::Int16 : QAudioFormat::UInt8);
+    return format;
+}
+
+} // namespace
+
+// Everything that touches Qt Multimedia; created, used and deleted on the sound thread only.
+class QtSoundService::Worker : public QObject {
+public:
+    using Post = std::function<void(std::vector<std::uint8_t>, bool)>;
+
+    // Runs on the sound thread once the worker has moved there.
+    void init() {
+        // The first use of the sound back end starts its client thread: from here, at this thread's priority.
+        QMediaDevices::defaultAudioOutput();
+        music = new MusicPlayer(this);
+    }
+    ~Worker() override {
+        closeCapture();
+        stopClip();
+    }
+
+    bool startCapture(const audio::CaptureSettings& settings, Post post, std::atomic<std::int64_t>& filling) {
+        closeCapture();
+        const audio::WaveFormat wave = audio::captureWaveFormat(settings.sixteenBit);
+        assembler_.emplace(audio::captureBufferBytes(settings.bufferSamples, wave),
+                           audio::silenceByte(settings.sixteenBit));
+        post_ = std::move(post);
+        filling_ = &filling;
+        const QAudioDevice input = QMediaDevices::defaultAudioInput();
+        if (input.isNull()) {
+            return false;
+        }
+        source_ = new QAudioSource(input, qtFormat(wave), this);
+        // Small fragments, so that even the shortest buffers arrive at their own pace and not in bursts.
+        source_->setBufferSize(static_cast<qsizetype>(std::max<std::size_t>(assembler_->bufferBytes(), 512)));
+        stream_ = source_->start();
+        if (stream_ != nullptr) {
+            connect(stream_, &QIODevice::readyRead, this, [this] { readCaptured(); });
+        }
+        return true;
+    }
+
+    bool captureAlive() const {
+        return source_ != nullptr && stream_ != nullptr && source_->error() == QAudio::NoError &&
+               source_->state() != QAudio::StoppedState;
+    }
+
+    void requestStop() {
+        if (assembler_) {
+            assembler_->requestStop();
+            // Bytes that arrived before the stop are not signalled again.
+            readCaptured();
+        }
+    }
+
+    void closeCapture() {
+        if (source_ != nullptr) {
+            source_->stop();
+            delete source_;
+            source_ = nullptr;
+        }
+        stream_ = nullptr;
+        assembler_.reset();
+        post_ = nullptr;
+    }
+
+    std::string playClip(std::vector<std::int16_t> samples, int rate) {
+        stopClip();
+        QAudioFormat format;
+        format.setSampleRate(rate);
+        format.setChannelCount(2);
+        format.setSampleFormat(QAudioFormat::Int16);
+        format.setChannelConfig(QAudioFormat::ChannelConfigStereo);
+        clipData_ = QByteArray(reinterpret_cast<const char*>(samples.data()),
+                               static_cast<qsizetype>(samples.size() * sizeof(std::int16_t)));
+        clipBuffer_ = std::make_unique<QBuffer>(&clipData_);
+        clipBuffer_->open(QIODevice::ReadOnly);
+        clipSink_ = std::make_unique<QAudioSink>(QMediaDevices::defaultAudioOutput(), format);
+        clipSink_->start(clipBuffer_.get());
+        if (clipSink_->error() != QAudio::NoError || clipSink_->state() == QAudio::StoppedState) {
+            stopClip();
+            return "Не удалось начать воспроизведение: нет доступного устройства вывода звука.";
+        }
+        return {};
+    }
+
+    void stopClip() {
+        if (clipSink_) {
+            clipSink_->stop();
+            clipSink_.reset();
+        }
+        clipBuffer_.reset();
+    }
+
+    MusicPlayer* music = nullptr;
+
+private:
+    void readCaptured() {
+        std::uint8_t chunk[4096];
+        while (stream_ != nullptr && assembler_ && !assembler_->finished()) {
+            const qint64 got = stream_->read(reinterpret_cast<char*>(chunk), sizeof chunk);
+            if (got <= 0) {
+                break;
+            }
+            assembler_->feed({chunk, static_cast<std::size_t>(got)},
+                             [this](std::span<const std::uint8_t> buffer, bool last) {
+                                 post_(std::vector<std::uint8_t>(buffer.begin(), buffer.end()), last);
+                             });
+        }
+        if (assembler_ && filling_ != nullptr) {
+            filling_->store(static_cast<std::int64_t>(assembler_->filled()) +
+                            (stream_ != nullptr ? stream_->bytesAvailable() : 0));
+        }
+    }
+
+    QAudioSource* source_ = nullptr;
+    QIODevice* stream_ = nullptr;
+    std::optional<audio::CaptureAssembler> assembler_;
+    Post post_;
+    std::atomic<std::int64_t>* filling_ = nullptr;
+
+    QByteArray clipData_;
+    std::unique_ptr<QBuffer> clipBuffer_;
+    std::unique_ptr<QAudioSink> clipSink_;
+};
+
+QtSoundService::QtSoundService(platform::NormalPriorityLane* lane)
+    : thread_(std::make_unique<QThread>()), receiver_(std::make_unique<QObject>()) {
+    thread_->setObjectName("vexlin-sound");
+    // A thread takes the scheduling policy of the thread that creates it.
+    if (lane != nullptr) {
+        lane->run([this] { thread_->start(); });
+    } else {
+        thread_->start();
+    }
+    worker_ = new Worker;
+    worker_->moveToThread(thread_.get());
+    runOnSoundThread([this] { worker_->init(); });
+}
+
+QtSoundService::~QtSoundService() {
+    runOnSoundThread([this] { delete worker_; });
+    worker_ = nullptr;
+    thread_->quit();
+    thread_->wait();
+}
+
+void QtSoundService::runOnSoundThread(const std::function<void()>& work) const {
+    if (QThread::currentThread() == thread_.get()) {
+        work();
+        return;
+    }
+    QMetaObject::invokeMethod(worker_, work, Qt::BlockingQueuedConnection);
+}
+
+std::vector<audio::InputDeviceCaps> QtSoundService::inputDevices() {
+    std::vector<audio::InputDeviceCaps> devices;
+    runOnSoundThread([&] {
+        for (const QAudioDevice& device : QMediaDevices::audioInputs()) {
+            devices.push_back(capsOf(device));
+        }
+    });
+    return devices;
+}
+
+void QtSoundService::startCapture(const audio::CaptureSettings& settings, BufferHandler onBuffer) {
+    stopCapture(false);
+    capture_ = settings;
+    onBuffer_ = std::move(onBuffer);
+    captureOpen_ = true;
+    lastDelivered_ = false;
+    posted_ = 0;
+    filling_ = 0;
+    const int generation = ++generation_;
+    QObject* receiver = receiver_.get();
+    auto post = [this, receiver, generation](std::vector<std::uint8_t> buffer, bool last) {
+        posted_ += static_cast<std::int64_t>(buffer.size());
+        QMetaObject::invokeMethod(
+            receiver,
+            [this, generation, buffer = std::move(buffer), last] { deliver(generation, buffer, last); },
+            Qt::QueuedConnection);
+    };
+    runOnSoundThread([&] { worker_->startCapture(settings, post, filling_); });
+}
+
+void QtSoundService::deliver(int generation, const std::vector<std::uint8_t>& buffer, bool last) {
+    if (generation != generation_) {
+        return; // from a capture that has been closed since
+    }
+    posted_ -= static_cast<std::int64_t>(buffer.size());
+    // A copy: the handler may stop the capture, which clears the member.
+    const BufferHandler handler = onBuffer_;
+    if (handler) {
+        handler(buffer);
+    }
+    if (last && generation == generation_) {
+        lastDelivered_ = true;
+        if (stopWait_ != nullptr) {
+            stopWait_->quit();
+        }
+    }
+}
+
+void QtSoundService::stopCapture(bool waitForLastBuffer) {
+    if (!captureOpen_ || stopWait_ != nullptr) {
+        return;
+    }
+    bool alive = false;
+    if (waitForLastBuffer) {
+        runOnSoundThread([&] {
+            alive = worker_->captureAlive();
+            if (alive) {
+                worker_->requestStop();
+            }
+        });
+    }
+    if (alive && !lastDelivered_) {
+        QEventLoop wait;
+        stopWait_ = &wait;
+        QTimer::singleShot(audio::stopWaitLimitMs(capture_.bufferSamples), &wait, &QEventLoop::quit);
+        wait.exec(QEventLoop::ExcludeUserInputEvents);
+        stopWait_ = nullptr;
+    }
+    runOnSoundThread([this] { worker_->closeCapture(); });
+    ++generation_;
+    captureOpen_ = false;
+    onBuffer_ = nullptr;
+    posted_ = 0;
+    filling_ = 0;
+}
+
+std::int64_t QtSoundService::captureBacklogBytes() const {
+    return posted_.load() + filling_.load();
+}
+
+std::string QtSoundService::openMusic(const std::filesystem::path& file) {
+    std::string error;
+    runOnSoundThread([&] { error = worker_->music->open(file); });
+    return error;
+}
+
+bool QtSoundService::musicOpen() const {
+    bool open = false;
+    runOnSoundThread([&] { open = worker_->music->isOpen(); });
+    return open;
+}
+
+std::string QtSoundService::playMusic(bool fromStart) {
+    std::string error;
+    runOnSoundThread([&] { error = worker_->music->play(fromStart); });
+    return error;
+}
+
+void QtSoundService::stopMusic() {
+    runOnSoundThread([this] { worker_->music->stop(); });
+}
+
+bool QtSoundService::musicPlaying() const {
+    bool playing = false;
+    runOnSoundThread([&] { playing = worker_->music->isPlaying(); });
+    return playing;
+}
+
+void QtSoundService::setVolumeWord(std::uint32_t word) {
+    runOnSoundThread([&] { worker_->music->setVolumeWord(word); });
+}
+
+std::optional<std::uint32_t> QtSoundService::volumeWord() const {
+    std::optional<std::uint32_t> word;
+    runOnSoundThread([&] { word = worker_->music->volumeWord(); });
+    return word;
+}
+
+std::string QtSoundService::playClip(std::vector<std::int16_t> interleavedStereo, int rate) {
+    std::string error;
+    runOnSoundThread([&] { error = worker_->playClip(std::move(interleavedStereo), rate); });
+    return error;
+}
+
+void QtSoundService::stopClip() {
+    runOnSoundThread([this] { worker_->stopClip(); });
+}
+
+} // namespace vexlin

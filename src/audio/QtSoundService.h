@@ -1,0 +1,70 @@
+#pragma once
+
+#include "audio/SoundService.h"
+#include "platform/NormalPriorityLane.h"
+
+#include <QObject>
+#include <atomic>
+#include <memory>
+
+class QEventLoop;
+class QThread;
+
+namespace vexlin {
+
+// The sound service over Qt Multimedia.  Every stream lives on a sound thread of its own, started from the
+// normal-priority lane when one is given: the sound server's client thread, the capture and the code that
+// refills the music buffer then never inherit the idle priority of the user-interface thread.  Calls block
+// until the sound thread has done them; full capture buffers come back to the calling thread as posted
+// events, in order.
+class QtSoundService final : public audio::SoundService {
+public:
+    explicit QtSoundService(platform::NormalPriorityLane* lane = nullptr);
+    ~QtSoundService() override;
+    QtSoundService(const QtSoundService&) = delete;
+    QtSoundService& operator=(const QtSoundService&) = delete;
+
+    std::vector<audio::InputDeviceCaps> inputDevices() override;
+
+    void startCapture(const audio::CaptureSettings& settings, BufferHandler onBuffer) override;
+    void stopCapture(bool waitForLastBuffer) override;
+    bool captureOpen() const override { return captureOpen_; }
+    std::int64_t captureBacklogBytes() const override;
+
+    std::string openMusic(const std::filesystem::path& file) override;
+    bool musicOpen() const override;
+    std::string playMusic(bool fromStart) override;
+    void stopMusic() override;
+    bool musicPlaying() const override;
+    void setVolumeWord(std::uint32_t word) override;
+    std::optional<std::uint32_t> volumeWord() const override;
+
+    std::string playClip(std::vector<std::int16_t> interleavedStereo, int rate) override;
+    void stopClip() override;
+
+    // The thread the streams run on.
+    QThread* soundThread() const { return thread_.get(); }
+    // Runs `work` on the sound thread and waits for it (tests read the thread's facts this way).
+    void runOnSoundThread(const std::function<void()>& work) const;
+
+private:
+    class Worker;
+
+    void deliver(int generation, const std::vector<std::uint8_t>& buffer, bool last);
+
+    std::unique_ptr<QThread> thread_;
+    Worker* worker_ = nullptr;
+    // Lives on the calling thread; the sound thread posts full buffers to it.
+    std::unique_ptr<QObject> receiver_;
+    BufferHandler onBuffer_;
+    audio::CaptureSettings capture_;
+    bool captureOpen_ = false;
+    int generation_ = 0;
+    bool lastDelivered_ = false;
+    QEventLoop* stopWait_ = nullptr;
+    // Bytes posted but not yet handed over, and bytes of the buffer being filled.
+    std::atomic<std::int64_t> posted_{0};
+    std::atomic<std::int64_t> filling_{0};
+};
+
+} // namespace vexlin
