@@ -46,15 +46,15 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # vexlin_<version>_<arch>.deb
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "laptop hardware tester
- Vexlin shows what a laptop holds and exercises the parts that fail most
- often: the screen (colour fields, response-time boxes, text legibility),
- the keyboard (every pressed key lit on a picture), the microphone and
- speakers, the graphics and processor under load (an animated 3D character
- drawn with OpenGL while the frames are counted) and the battery (charge
- chart and run-time forecast). At the end of a full test it writes a report
- document. The interface is in Russian.")
+# CPack puts the summary first and indents these lines as Debian's extended description.
+set(CPACK_PACKAGE_DESCRIPTION
+    "Vexlin shows what a laptop holds and exercises the parts that fail most
+often: the screen (colour fields, response-time boxes, text legibility),
+the keyboard (every pressed key lit on a picture), the microphone and
+speakers, the graphics and processor under load (an animated 3D character
+drawn with OpenGL while the frames are counted) and the battery (charge
+chart and run-time forecast). At the end of a full test it writes a report
+document. The interface is in Russian.")
 # The libraries come from the binary; these are what it needs at run time without linking them: the X11
 # platform plugin, an OpenGL driver (Mesa's software rasteriser where there is no other) and the fonts with
 # the metrics of Arial, Times New Roman and Courier New that the windows and the report are laid out for.
