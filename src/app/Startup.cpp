@@ -7,11 +7,11 @@
 #include "app/MainForm.h"
 #include "app/OptionsForm.h"
 #include "app/shared/Dialogs.h"
+#include "audio/SoundForm.h"
 #include "gfx/PerformanceForm.h"
+#include "keyboard/FormKlava.h"
 #include "platform/Factory.h"
 #include "report/TestForm.h"
-#include "audio/SoundForm.h"
-#include "keyboard/FormKlava.h"
 #include "screen/MonitorForm.h"
 
 #include <memory>
@@ -58,6 +58,8 @@ void destroyWindows() {
 int runVexlin(int& argc, char** argv) {
     VexlinApplication app(argc, argv);
     QApplication::setApplicationName("Vexlin");
+    // The Wayland app id: the compositor finds the menu entry, and with it the icon, under this name.
+    QGuiApplication::setDesktopFileName("org.vexlin.Vexlin");
 
     const auto guard = platform::makeInstanceGuard();
     if (refuseSecondInstance(*guard)) {
