@@ -26,10 +26,10 @@ done
 elsewhere=$work/elsewhere
 mkdir "$elsewhere"
 
-# Visible top-level windows as "id<TAB>title" lines.
+# The program's visible top-level windows as "id<TAB>title" lines.
 windows() {
     local id
-    for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+    for id in $(xdotool search --all --pid "$pid" --onlyvisible --name . 2>/dev/null); do
         printf '%s\t%s\n' "$id" "$(xdotool getwindowname "$id" 2>/dev/null)"
     done
 }
@@ -40,8 +40,8 @@ start() {
     (cd "$elsewhere" && exec "$prefix/bin/vexlin") >"$work/program.log" 2>&1 &
     pid=$!
     local _
-    for _ in $(seq 200); do
-        main=$(xdotool search --onlyvisible --name '^Vexlin$' 2>/dev/null | head -n1)
+    for _ in $(seq 600); do # a loaded machine may take a minute
+        main=$(xdotool search --all --pid "$pid" --onlyvisible --name '^Vexlin$' 2>/dev/null | head -n1)
         # The main window, not a message box with the same caption: at least 600 x 400.
         if [[ -n $main ]] && xdotool getwindowgeometry "$main" 2>/dev/null |
             grep -Eq 'Geometry: ([6-9][0-9]{2}|[0-9]{4,})x([4-9][0-9]{2}|[0-9]{4,})'; then
@@ -70,16 +70,23 @@ press_button() {
     local _
     for _ in $(seq "$1"); do xdotool key Tab; sleep 0.1; done
     xdotool key space
-    sleep 3
 }
 
 no_message_box() {
     [[ $(windows | awk -F'\t' '$2 == "Vexlin"' | wc -l) -eq 1 ]] || fail "a message box came up with $1"
 }
 
-# The one visible window that is neither the main window nor a message box.
+# The one visible window that is neither the main window nor a message box, waiting up to 30 s for it
+# and then 3 s for its first frames.
 test_window() {
-    windows | awk -F'\t' '$2 != "Vexlin" {print $1}' | head -n1
+    local id _
+    for _ in $(seq 300); do
+        id=$(windows | awk -F'\t' '$2 != "Vexlin" {print $1}' | head -n1)
+        [[ -n $id ]] && break
+        sleep 0.1
+    done
+    sleep 3
+    echo "$id"
 }
 
 distinct_colours() {
@@ -88,8 +95,8 @@ distinct_colours() {
 
 start
 press_button 1 # Производительность
-no_message_box "the performance window"
 perf=$(test_window)
+no_message_box "the performance window"
 [[ -n $perf ]] || fail "the performance window did not open"
 colours=$(distinct_colours "$perf")
 # The whole textured character gives over 4000 colours; a part of it missing leaves about 1000.
@@ -99,8 +106,8 @@ stop
 
 start
 press_button 3 # Клавиатура
-no_message_box "the keyboard test"
 klava=$(test_window)
+no_message_box "the keyboard test"
 [[ -n $klava ]] || fail "the keyboard test did not open"
 colours=$(distinct_colours "$klava")
 [[ ${colours:-0} -gt 8 ]] || fail "the keyboard picture is not drawn ($colours colours)"

@@ -15,7 +15,7 @@ trap cleanup EXIT
 XDG_RUNTIME_DIR=$runtime weston --backend=headless-backend.so --socket=vexlin-wl --width=1280 --height=1024 \
     --idle-time=0 --no-config --log="$runtime/weston.log" &
 weston_pid=$!
-for _ in $(seq 100); do
+for _ in $(seq 300); do
     [[ -S $runtime/vexlin-wl ]] && break
     sleep 0.1
 done
