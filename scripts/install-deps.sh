@@ -23,6 +23,10 @@ packages=(
   pandoc
   # fonts with the metrics of Arial, Times New Roman and Courier New; Cyrillic glyphs
   fonts-liberation fonts-dejavu-core fontconfig
+  # a Wayland session in tests (weston's headless back end)
+  weston
+  # desktop integration and the Debian package: validators, dpkg-shlibdeps, lintian
+  desktop-file-utils appstream dpkg-dev lintian
 )
 
 missing=()

@@ -7,12 +7,12 @@
 #include "app/MainForm.h"
 #include "app/OptionsForm.h"
 #include "app/shared/Dialogs.h"
-#include "gfx/PerformanceForm.h"
-#include "platform/Factory.h"
-#include "report/TestForm.h"
 #include "audio/QtSoundService.h"
 #include "audio/SoundForm.h"
+#include "gfx/PerformanceForm.h"
 #include "keyboard/FormKlava.h"
+#include "platform/Factory.h"
+#include "report/TestForm.h"
 #include "screen/MonitorForm.h"
 #include "sysinfo/SystemPage.h"
 
@@ -70,6 +70,8 @@ AppServices startServices() {
 int runVexlin(int& argc, char** argv) {
     VexlinApplication app(argc, argv);
     QApplication::setApplicationName("Vexlin");
+    // The Wayland app id: the compositor finds the menu entry, and with it the icon, under this name.
+    QGuiApplication::setDesktopFileName("org.vexlin.Vexlin");
 
     const auto guard = platform::makeInstanceGuard();
     if (refuseSecondInstance(*guard)) {

@@ -5,6 +5,7 @@
 #include "gfx/FrameView.h"
 #include "gfx/GlSink.h"
 #include "gfx/GlSyncCalls.h"
+#include "gfx/OpenGlMissing.h"
 #include "platform/DataFiles.h"
 
 #include <GL/gl.h>
@@ -45,6 +46,23 @@ QSurfaceFormat sceneFormat() {
 void showError(const std::string& message) {
     dialogs().message(nullptr, QApplication::applicationName(), QString::fromStdString(message),
                       Dialogs::Icon::Critical);
+}
+
+// Without OpenGL the user learns what is missing on this session (on Wayland: EGL for its clients), and the
+// window shows the same words where the frames would be.  The OpenGL view goes before the window is ever
+// shown: Qt's Wayland back end crashes flushing a window whose OpenGL widget got no context.
+void showOpenGlMissing(gfx::OpenGlStep step, QWidget* window, FrameView*& view, QLabel* counter) {
+    const std::string text = gfx::openGlMissingText(QGuiApplication::platformName().toStdString(), step);
+    auto* note = new QLabel(QString::fromStdString(text), window);
+    note->setObjectName("OpenGlMissing");
+    note->setWordWrap(true);
+    note->setAlignment(Qt::AlignCenter);
+    note->setMargin(24);
+    delete window->layout()->replaceWidget(view, note);
+    delete view;
+    view = nullptr;
+    counter->raise();
+    showError(text);
 }
 
 } // namespace
@@ -95,7 +113,9 @@ TForm1::~TForm1() {
 
 void TForm1::FormDestroy() {
     stopDrawing();
-    view_->setFrames(nullptr, {});
+    if (view_ != nullptr) { // gone when the window shows why it has no OpenGL
+        view_->setFrames(nullptr, {});
+    }
     if (context_ && surface_ && context_->makeCurrent(surface_.get())) {
         if (sync_) {
             handOver_.reset(*sync_);
@@ -196,7 +216,7 @@ bool TForm1::createContext() {
     QOpenGLContext* const share = QOpenGLContext::globalShareContext();
     context_->setShareContext(share);
     if (!context_->create()) {
-        showError("Не удалось создать контекст OpenGL: тест производительности не будет работать.");
+        showOpenGlMissing(gfx::OpenGlStep::CreateContext, this, view_, Label3);
         context_.reset();
         return false;
     }
@@ -207,7 +227,8 @@ bool TForm1::createContext() {
     surface_->setFormat(context_->format());
     surface_->create();
     if (!surface_->isValid() || !context_->makeCurrent(surface_.get())) {
-        showError("Не удалось включить контекст OpenGL: тест производительности не будет работать.");
+        // The context stays: it may be the program's share context by now.
+        showOpenGlMissing(gfx::OpenGlStep::MakeCurrent, this, view_, Label3);
         return false;
     }
     sync_ = std::make_unique<GlSyncCalls>(*context_, fencesAllowed_);

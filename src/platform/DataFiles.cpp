@@ -3,10 +3,6 @@
 #include <algorithm>
 #include <system_error>
 
-#if defined(__linux__)
-#include <unistd.h>
-#endif
-
 namespace vexlin::platform {
 namespace {
 
@@ -19,6 +15,19 @@ std::filesystem::path executableDirectory() {
     }
 #endif
     return {};
+}
+
+// "/usr/bin/" names the same directory as "/usr/bin".
+std::filesystem::path withoutTrailingSlash(const std::filesystem::path& dir) {
+    auto normal = dir.lexically_normal();
+    return normal.has_filename() ? normal : normal.parent_path();
+}
+
+void addRoot(std::vector<std::filesystem::path>& roots, const std::filesystem::path& root) {
+    const auto normal = withoutTrailingSlash(root);
+    if (std::find(roots.begin(), roots.end(), normal) == roots.end()) {
+        roots.push_back(normal);
+    }
 }
 
 } // namespace
@@ -39,23 +48,38 @@ std::filesystem::path resolveDataPath(std::string_view relative,
             return candidate;
         }
     }
+    for (const auto& root : roots) {
+        std::error_code error;
+        if (std::filesystem::is_directory(root, error)) {
+            return root / rel;
+        }
+    }
     return roots.empty() ? rel : roots.front() / rel;
 }
 
-std::vector<std::filesystem::path> defaultDataRoots() {
+std::vector<std::filesystem::path> dataRoots(const DataRootPlaces& places) {
     std::vector<std::filesystem::path> roots;
-    std::error_code error;
-    const auto current = std::filesystem::current_path(error);
-    roots.push_back(error ? std::filesystem::path(".") : current);
-    if (auto dir = executableDirectory(); !dir.empty()) {
-        roots.push_back(dir);
-        // A build directory sits inside the source tree, one or two levels down.
-        roots.push_back(dir.parent_path());
+    // Only an executable in a bin directory belongs to an installed tree; one in a build directory does not.
+    const auto exe = withoutTrailingSlash(places.executableDirectory);
+    if (exe.filename() == "bin") {
+        addRoot(roots, exe.parent_path() / "share" / "vexlin");
     }
-#ifdef VEXLIN_SHARE_DIR
-    roots.emplace_back(VEXLIN_SHARE_DIR);
-#endif
+    if (!places.shareDirectory.empty()) {
+        addRoot(roots, places.shareDirectory);
+    }
+    addRoot(roots, places.currentDirectory.empty() ? std::filesystem::path(".") : places.currentDirectory);
     return roots;
+}
+
+std::vector<std::filesystem::path> defaultDataRoots() {
+    DataRootPlaces places;
+    places.executableDirectory = executableDirectory();
+#ifdef VEXLIN_SHARE_DIR
+    places.shareDirectory = VEXLIN_SHARE_DIR;
+#endif
+    std::error_code error;
+    places.currentDirectory = std::filesystem::current_path(error);
+    return dataRoots(places);
 }
 
 std::filesystem::path dataPath(std::string_view relative) {
