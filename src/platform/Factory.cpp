@@ -9,6 +9,7 @@
 #include "platform/linux/LinuxProcessor.h"
 #include "platform/linux/LinuxProgramLauncher.h"
 #include "platform/linux/LinuxSystemFacts.h"
+#include "platform/linux/LinuxThermalSensors.h"
 #include "platform/linux/LinuxThreadPriority.h"
 namespace impl = vexlin::platform::linux_impl;
 #else
@@ -52,6 +53,10 @@ std::unique_ptr<DisplayInfo> makeDisplayInfo() {
 
 std::unique_ptr<Processor> makeProcessor() {
     return std::make_unique<impl::LinuxProcessor>();
+}
+
+std::unique_ptr<ThermalSensors> makeThermalSensors(const std::filesystem::path& sysfsRoot) {
+    return std::make_unique<impl::LinuxThermalSensors>(sysfsRoot);
 }
 
 } // namespace vexlin::platform

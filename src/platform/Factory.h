@@ -8,8 +8,10 @@
 #include "platform/Processor.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/SystemFacts.h"
+#include "platform/ThermalSensors.h"
 #include "platform/ThreadPriority.h"
 
+#include <filesystem>
 #include <memory>
 
 namespace vexlin::platform {
@@ -24,5 +26,7 @@ std::unique_ptr<SystemFacts> makeSystemFacts();
 std::unique_ptr<DiskPartitions> makeDiskPartitions();
 std::unique_ptr<DisplayInfo> makeDisplayInfo();
 std::unique_ptr<Processor> makeProcessor();
+// Reads /sys below the root: "/" on a running system, a copied tree to look at another machine.
+std::unique_ptr<ThermalSensors> makeThermalSensors(const std::filesystem::path& sysfsRoot = "/");
 
 } // namespace vexlin::platform
