@@ -7,15 +7,16 @@
 #include "app/ToolMessage.h"
 #include "app/shared/Dialogs.h"
 #include "app/shared/Globals.h"
+#include "audio/SoundForm.h"
 #include "battery/BatteryPage.h"
 #include "battery/MonitorTexts.h"
 #include "battery/TrayIcon.h"
 #include "gfx/PerformanceForm.h"
-#include "report/TestForm.h"
-#include "sysinfo/SystemPage.h"
-#include "audio/SoundForm.h"
 #include "keyboard/FormKlava.h"
+#include "report/TestForm.h"
 #include "screen/MonitorForm.h"
+#include "sysinfo/ClockThermalWatch.h"
+#include "sysinfo/SystemPage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -98,6 +99,7 @@ TMainForm::TMainForm(AppServices& services, QWidget* parent) : QMainWindow(paren
     connect(Timer3, &QTimer::timeout, this, &TMainForm::Timer3Timer);
     TabSheet2->Timer3 = Timer3;
     Timer1->start();
+    ClockThermal = new ClockThermalWatch(services_.thermal.get(), services_.results, this);
 
     buildMenus();
 
@@ -247,6 +249,7 @@ void TMainForm::FormActivate() {
 
 void TMainForm::openModal(QDialog* window) {
     Timer2->stop();
+    ClockThermal->setRunning(false);
     if (window != nullptr) {
         window->exec();
     }
@@ -341,6 +344,7 @@ void TMainForm::setClockTimerRunning(bool running) {
     } else {
         Timer2->stop();
     }
+    ClockThermal->setRunning(running);
 }
 
 void TMainForm::showEvent(QShowEvent* event) {

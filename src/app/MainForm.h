@@ -19,6 +19,7 @@ class QTimer;
 namespace vexlin {
 
 class BatteryPage;
+class ClockThermalWatch;
 class SystemPage;
 class TrayEntry;
 
@@ -76,6 +77,8 @@ public:
     QTimer* Timer2 = nullptr;
     QTimer* Timer3 = nullptr;
     QTimer* TimerWallpaper = nullptr;
+    // The sensors watched while Timer2 measures the clock.
+    ClockThermalWatch* ClockThermal = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -7,11 +7,11 @@
 #include "app/MainForm.h"
 #include "app/OptionsForm.h"
 #include "app/shared/Dialogs.h"
+#include "audio/SoundForm.h"
 #include "gfx/PerformanceForm.h"
+#include "keyboard/FormKlava.h"
 #include "platform/Factory.h"
 #include "report/TestForm.h"
-#include "audio/SoundForm.h"
-#include "keyboard/FormKlava.h"
 #include "screen/MonitorForm.h"
 
 #include <memory>
@@ -55,7 +55,7 @@ void destroyWindows() {
     TestForm = nullptr;
 }
 
-int runVexlin(int& argc, char** argv) {
+int runVexlin(int& argc, char** argv, const std::filesystem::path& sysfsRoot) {
     VexlinApplication app(argc, argv);
     QApplication::setApplicationName("Vexlin");
 
@@ -64,7 +64,7 @@ int runVexlin(int& argc, char** argv) {
         return 0;
     }
 
-    AppServices services = AppServices::forThisSystem();
+    AppServices services = AppServices::forThisSystem(sysfsRoot);
     {
         auto splash = std::make_unique<TLogoForm>(*services.power);
         splash->show();

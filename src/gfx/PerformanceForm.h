@@ -5,6 +5,7 @@
 #include "gfx/GlTextures.h"
 #include "gfx/PlayerModel.h"
 #include "gfx/SceneView.h"
+#include "sysinfo/ThermalMonitor.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -50,6 +51,8 @@ public:
     const gfx::SceneView& scene() const { return scene_; }
 
     QLabel* Label3 = nullptr;
+    // Top left: the hottest processor temperature and the fans while the window is shown.
+    QLabel* LabelTemp = nullptr;
     QTimer* Timer1 = nullptr;
     // The idle handler: a zero-interval timer, running from creation to the end of the program.
     QTimer* IdleTimer = nullptr;
@@ -72,9 +75,11 @@ private:
     void resizeFrameBuffer();
     QSize outerSize() const;
     void placeLabel();
+    void showTemperatures(const std::string& line);
 
     AppServices& services_;
     FrameView* view_ = nullptr;
+    sysinfo::ThermalMonitor thermal_;
 
     std::unique_ptr<QOpenGLContext> context_;
     std::unique_ptr<QOffscreenSurface> surface_;

@@ -4,7 +4,7 @@
 
 namespace vexlin {
 
-AppServices AppServices::forThisSystem() {
+AppServices AppServices::forThisSystem(const std::filesystem::path& sysfsRoot) {
     AppServices services;
     services.power = platform::makePowerSource();
     services.launcher = platform::makeProgramLauncher();
@@ -14,6 +14,7 @@ AppServices AppServices::forThisSystem() {
     services.partitions = platform::makeDiskPartitions();
     services.display = platform::makeDisplayInfo();
     services.processor = platform::makeProcessor();
+    services.thermal = platform::makeThermalSensors(sysfsRoot);
     return services;
 }
 
