@@ -14,6 +14,7 @@ using vexlin::platform::FanSource;
 using vexlin::platform::TemperatureOrigin;
 using vexlin::platform::TemperatureSource;
 using vexlin::platform::ThermalLayout;
+using vexlin::platform::ThrottleCounterSource;
 using vexlin::platform::TripPoint;
 using vexlin::platform::linux_impl::LinuxThermalSensors;
 using vexlin::platform::linux_impl::readSmallInteger;
@@ -141,6 +142,9 @@ TEST(ThermalSensors, ProcessorsInNumberOrderWithTheirClocks) {
     EXPECT_EQ(layout.throttleCounters[0].name, "core_throttle_count");
     EXPECT_EQ(layout.throttleCounters[1].name, "package_throttle_count");
     EXPECT_EQ(intel.read().throttleCounts[0], 12);
+    // the topology tells which counters are copies: cpu4 is the second thread of core 0
+    EXPECT_EQ(layout.throttleCounters[8], (ThrottleCounterSource{4, "core_throttle_count", 0, 0}));
+    EXPECT_EQ(intel.read().throttleCounts[8], 12);
 
     LinuxThermalSensors odd(tree("odd"));
     const auto oddLayout = odd.discover();
@@ -149,7 +153,7 @@ TEST(ThermalSensors, ProcessorsInNumberOrderWithTheirClocks) {
     EXPECT_EQ(oddLayout.clocks[2].cpu, 10);
     EXPECT_EQ(oddLayout.clocks[0].maxKhz, std::nullopt);
     EXPECT_EQ(oddLayout.clocks[2].baseKhz, 2000000);
-    EXPECT_EQ(oddLayout.throttleCounters.front().cpu, 2);
+    EXPECT_EQ(oddLayout.throttleCounters.front(), (ThrottleCounterSource{2, "core_throttle_count", -1, -1}));
 }
 
 TEST(ThermalSensors, WatchingNarrowsTheReadingsToTheChosenOnes) {

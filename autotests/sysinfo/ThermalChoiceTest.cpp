@@ -9,6 +9,7 @@ using vexlin::platform::FanSource;
 using vexlin::platform::TemperatureOrigin;
 using vexlin::platform::TemperatureSource;
 using vexlin::platform::ThermalLayout;
+using vexlin::platform::ThrottleCounterSource;
 using vexlin::platform::TripPoint;
 using vexlin::sysinfo::chooseSensors;
 using vexlin::sysinfo::SensorGroup;
@@ -177,13 +178,54 @@ TEST(SensorChoice, BaseClockIsTheHighestReported) {
     EXPECT_EQ(choice.baseKhz, std::nullopt);
 }
 
-TEST(SensorChoice, ThrottleCountersAloneAreSomethingToWatch) {
+struct CounterCase {
+    const char* name;
+    std::vector<ThrottleCounterSource> found;
+    std::vector<std::size_t> kept; // indexes into found
+};
+
+class CounterChoice : public testing::TestWithParam<CounterCase> {};
+
+TEST_P(CounterChoice, ReadsEachSharedCounterOnce) {
     ThermalLayout layout;
-    layout.throttleCounters = {{0, "package_throttle_count"}};
+    layout.throttleCounters = GetParam().found;
     const auto choice = chooseSensors(layout);
-    EXPECT_FALSE(choice.empty());
+    std::vector<ThrottleCounterSource> expected;
+    for (const auto i : GetParam().kept) {
+        expected.push_back(GetParam().found[i]);
+    }
+    EXPECT_EQ(choice.watched.throttleCounters, expected);
+    // counters alone are something to watch
+    EXPECT_EQ(choice.empty(), GetParam().found.empty());
     EXPECT_EQ(choice.processor(), nullptr);
-    EXPECT_EQ(choice.watched.throttleCounters, layout.throttleCounters);
 }
+
+const std::string kCore = "core_throttle_count";
+const std::string kPackage = "package_throttle_count";
+
+INSTANTIATE_TEST_SUITE_P(
+    Counters, CounterChoice,
+    testing::Values(
+        // two cores with two threads each: cpu0 and cpu2 are the threads of core 0
+        CounterCase{"threads_of_a_core",
+                    {{0, kCore, 0, 0},
+                     {0, kPackage, 0, 0},
+                     {1, kCore, 0, 1},
+                     {1, kPackage, 0, 1},
+                     {2, kCore, 0, 0},
+                     {2, kPackage, 0, 0},
+                     {3, kCore, 0, 1},
+                     {3, kPackage, 0, 1}},
+                    {0, 1, 2}},
+        CounterCase{"two_packages",
+                    {{0, kPackage, 0, 0}, {1, kPackage, 1, 0}, {2, kPackage, 0, 1}, {3, kPackage, 1, 1}},
+                    {0, 1}},
+        CounterCase{"same_core_number_in_two_packages", {{0, kCore, 0, 0}, {1, kCore, 1, 0}}, {0, 1}},
+        CounterCase{"topology_not_told",
+                    {{0, kCore, -1, -1}, {0, kPackage, -1, -1}, {1, kCore, -1, -1}, {1, kPackage, -1, -1}},
+                    {0, 1, 2, 3}},
+        CounterCase{"core_not_told", {{0, kCore, 0, -1}, {1, kCore, 0, -1}, {1, kPackage, 0, -1}}, {0, 1, 2}},
+        CounterCase{"none", {}, {}}),
+    [](const testing::TestParamInfo<CounterCase>& info) { return std::string(info.param.name); });
 
 } // namespace

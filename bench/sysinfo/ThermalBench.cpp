@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 
@@ -38,6 +39,11 @@ public:
             fs::copy(cpus / "cpu0/thermal_throttle", cpus / ("cpu" + n) / "thermal_throttle",
                      fs::copy_options::recursive);
             fs::create_directory_symlink("../cpufreq/policy" + n, cpus / ("cpu" + n) / "cpufreq");
+            fs::copy(cpus / "cpu0/topology", cpus / ("cpu" + n) / "topology", fs::copy_options::recursive);
+        }
+        // cores 0 … 7, threads n and n + 8 on the same core
+        for (int cpu = 0; cpu < 16; ++cpu) {
+            std::ofstream(cpus / ("cpu" + std::to_string(cpu)) / "topology/core_id") << cpu % 8 << "\n";
         }
     }
     ~BigLaptop() {

@@ -49,9 +49,12 @@ struct CpuClockSource {
 };
 
 // One of the kernel's counters of thermal throttling events of a processor.
+// A package's counter shows in every processor of the package and a core's in each of its threads.
 struct ThrottleCounterSource {
     int cpu = 0;
     std::string name; // "core_throttle_count", "package_throttle_count"
+    int package = -1; // topology/physical_package_id; -1 when the system does not tell
+    int core = -1;    // topology/core_id
     bool operator==(const ThrottleCounterSource&) const = default;
 };
 

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <string_view>
+#include <tuple>
 
 namespace vexlin::sysinfo {
 namespace {
@@ -150,6 +152,23 @@ std::string fanName(const platform::FanSource& fan, int number, bool several) {
     return several ? "Вентилятор " + std::to_string(number) : "Вентилятор";
 }
 
+// One counter of each package and of each core: the copies in the other threads of a core or processors of a
+// package read the same and would only cost reading time.  Where the topology is not told all are kept.
+std::vector<platform::ThrottleCounterSource>
+sharedCountersOnce(const std::vector<platform::ThrottleCounterSource>& counters) {
+    std::vector<platform::ThrottleCounterSource> kept;
+    std::set<std::tuple<std::string, int, int>> seen; // name, package, core (-1 for a package counter)
+    for (const auto& counter : counters) {
+        const bool packageWide = counter.name.starts_with("package_");
+        const bool known = counter.package >= 0 && (packageWide || counter.core >= 0);
+        if (known && !seen.insert({counter.name, counter.package, packageWide ? -1 : counter.core}).second) {
+            continue;
+        }
+        kept.push_back(counter);
+    }
+    return kept;
+}
+
 } // namespace
 
 bool believedTemperature(std::int64_t milliCelsius) {
@@ -236,7 +255,7 @@ ThermalChoice chooseSensors(const platform::ThermalLayout& found) {
             choice.baseKhz = std::max(choice.baseKhz.value_or(0), *clock.baseKhz);
         }
     }
-    choice.watched.throttleCounters = found.throttleCounters;
+    choice.watched.throttleCounters = sharedCountersOnce(found.throttleCounters);
     return choice;
 }
 

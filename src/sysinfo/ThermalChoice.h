@@ -44,7 +44,8 @@ struct ThermalChoice {
     const WatchedTemperature* processor() const;
 };
 
-// Picks the sensors that matter and names them.  A chip hwmon also shows as a zone ("acpitz") is taken from
+// Picks the sensors that matter and names them; a throttle counter shared by a core's threads or a
+// package's processors is read once.  A chip hwmon also shows as a zone ("acpitz") is taken from
 // the zone, which carries the trip points; the processor's limit is the lowest its own sensors report, else
 // the lowest of the ACPI zones (on most laptops those watch the processor).  Limits and readings outside
 // what any sensor can mean (a trip at 0 °C, a critical point of 65261 °C) are not taken as facts.

@@ -156,8 +156,10 @@ void LinuxThermalSensors::findProcessors(Found& found) const {
             }
         }
         std::sort(counters.begin(), counters.end());
+        const int package = static_cast<int>(readInteger(dir / "topology/physical_package_id").value_or(-1));
+        const int core = static_cast<int>(readInteger(dir / "topology/core_id").value_or(-1));
         for (const auto& name : counters) {
-            found.layout.throttleCounters.push_back({cpu, name});
+            found.layout.throttleCounters.push_back({cpu, name, package, core});
             found.counterFiles.push_back((dir / "thermal_throttle" / name).string());
         }
     }
