@@ -7,16 +7,18 @@
 #include "app/ToolMessage.h"
 #include "app/shared/Dialogs.h"
 #include "app/shared/Globals.h"
+#include "audio/SoundForm.h"
 #include "battery/BatteryPage.h"
 #include "battery/MonitorTexts.h"
 #include "battery/TrayIcon.h"
 #include "gfx/PerformanceForm.h"
-#include "report/ResultsPage.h"
-#include "report/TestForm.h"
-#include "sysinfo/SystemPage.h"
 #include "audio/SoundForm.h"
+#include "report/ResultsPage.h"
 #include "keyboard/FormKlava.h"
+#include "report/TestForm.h"
 #include "screen/MonitorForm.h"
+#include "sysinfo/ClockThermalWatch.h"
+#include "sysinfo/SystemPage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -103,6 +105,7 @@ TMainForm::TMainForm(AppServices& services, QWidget* parent) : QMainWindow(paren
     connect(Timer1, &QTimer::timeout, TabSheet3, &ResultsPage::refresh);
     TabSheet2->Timer3 = Timer3;
     Timer1->start();
+    ClockThermal = new ClockThermalWatch(services_.thermal.get(), services_.results, this);
 
     buildMenus();
 
@@ -252,6 +255,7 @@ void TMainForm::FormActivate() {
 
 void TMainForm::openModal(QDialog* window) {
     Timer2->stop();
+    ClockThermal->setRunning(false);
     if (window != nullptr) {
         window->exec();
     }
@@ -347,6 +351,7 @@ void TMainForm::setClockTimerRunning(bool running) {
     } else {
         Timer2->stop();
     }
+    ClockThermal->setRunning(running);
 }
 
 void TMainForm::showEvent(QShowEvent* event) {

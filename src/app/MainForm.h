@@ -20,6 +20,7 @@ namespace vexlin {
 
 class BatteryPage;
 class ResultsPage;
+class ClockThermalWatch;
 class SystemPage;
 class TrayEntry;
 
@@ -78,6 +79,8 @@ public:
     QTimer* Timer2 = nullptr;
     QTimer* Timer3 = nullptr;
     QTimer* TimerWallpaper = nullptr;
+    // The sensors watched while Timer2 measures the clock.
+    ClockThermalWatch* ClockThermal = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -59,15 +59,15 @@ void destroyWindows() {
     TestForm = nullptr;
 }
 
-AppServices startServices() {
-    AppServices services = AppServices::forThisSystem();
+AppServices startServices(const std::filesystem::path& sysfsRoot) {
+    AppServices services = AppServices::forThisSystem(sysfsRoot);
     // Before the user-interface thread goes idle: the sound thread and the sound server's client thread
     // start from the lane at normal priority.
     services.sound = std::make_unique<QtSoundService>(services.lane.get());
     return services;
 }
 
-int runVexlin(int& argc, char** argv) {
+int runVexlin(int& argc, char** argv, const std::filesystem::path& sysfsRoot) {
     VexlinApplication app(argc, argv);
     QApplication::setApplicationName("Vexlin");
     // The Wayland app id: the compositor finds the menu entry, and with it the icon, under this name.
@@ -78,7 +78,7 @@ int runVexlin(int& argc, char** argv) {
         return 0;
     }
 
-    AppServices services = startServices();
+    AppServices services = startServices(sysfsRoot);
     {
         auto splash = std::make_unique<TLogoForm>(*services.power);
         splash->show();

@@ -3,6 +3,8 @@
 #include "app/shared/AppServices.h"
 #include "platform/InstanceGuard.h"
 
+#include <filesystem>
+
 namespace vexlin {
 
 // When another copy runs: tells the user and answers true (the start ends with exit code 0).
@@ -14,9 +16,10 @@ void createWindows(AppServices& services);
 void destroyWindows();
 
 // The services of this system with the sound service, made before the user-interface thread is lowered.
-AppServices startServices();
+AppServices startServices(const std::filesystem::path& sysfsRoot = "/");
 
 // The whole program: guard, splash, idle priority, windows, message loop.  Returns the exit code.
-int runVexlin(int& argc, char** argv);
+// sysfsRoot is where /sys is read from: "/" but for a look at a copied tree.
+int runVexlin(int& argc, char** argv, const std::filesystem::path& sysfsRoot = "/");
 
 } // namespace vexlin

@@ -67,7 +67,9 @@ void showOpenGlMissing(gfx::OpenGlStep step, QWidget* window, FrameView*& view, 
 
 } // namespace
 
-TForm1::TForm1(AppServices& services, QWidget* parent) : Form(parent), services_(services) {
+TForm1::TForm1(AppServices& services, QWidget* parent)
+    : Form(parent), services_(services),
+      thermal_(services.thermal.get(), services.results, sysinfo::ThermalRunKind::Performance) {
     setObjectName("Form1");
     setWindowTitle(QString::fromStdString(gfx::performanceTitle()));
     setFont(QFont("Arial"));
@@ -88,6 +90,15 @@ TForm1::TForm1(AppServices& services, QWidget* parent) : Form(parent), services_
     Label3->resize(kLabelSize);
     Label3->raise();
     placeLabel();
+
+    LabelTemp = new QLabel(this);
+    LabelTemp->setObjectName("LabelTemp");
+    QFont tempFont("Arial");
+    tempFont.setPixelSize(14);
+    LabelTemp->setFont(tempFont);
+    LabelTemp->setStyleSheet("QLabel { color: #ffd040; background-color: black; padding: 2px 4px; }");
+    LabelTemp->move(0, 0);
+    LabelTemp->hide();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
@@ -343,6 +354,16 @@ void TForm1::DrawScene() {
 
 void TForm1::Timer1Timer() {
     publishFrameCount(countInterval_.restart());
+    if (thermal_.running()) {
+        showTemperatures(thermal_.sample());
+    }
+}
+
+void TForm1::showTemperatures(const std::string& line) {
+    LabelTemp->setText(QString::fromStdString(line));
+    LabelTemp->adjustSize();
+    LabelTemp->setVisible(!line.empty());
+    LabelTemp->raise();
 }
 
 void TForm1::publishFrameCount(std::int64_t intervalMs) {
@@ -366,9 +387,12 @@ QImage TForm1::lastFrame() {
 
 void TForm1::FormShow() {
     FormResize();
+    thermal_.start();
+    showTemperatures(thermal_.line());
 }
 
 void TForm1::FormClose() {
+    thermal_.finish();
     closeTestWindow(services_.clock, 14); // the full test goes on with the keyboard
 }
 

@@ -6,6 +6,7 @@
 #include "gfx/GlTextures.h"
 #include "gfx/PlayerModel.h"
 #include "gfx/SceneView.h"
+#include "sysinfo/ThermalMonitor.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -82,6 +83,8 @@ public:
     FrameView* frameView() const { return view_; }
 
     QLabel* Label3 = nullptr;
+    // Top left: the hottest processor temperature and the fans while the window is shown.
+    QLabel* LabelTemp = nullptr;
     QTimer* Timer1 = nullptr;
     // The idle handler: a zero-interval timer, running only while the window draws.
     QTimer* IdleTimer = nullptr;
@@ -114,9 +117,11 @@ private:
     void stopDrawing();
     QSize outerSize() const;
     void placeLabel();
+    void showTemperatures(const std::string& line);
 
     AppServices& services_;
     FrameView* view_ = nullptr;
+    sysinfo::ThermalMonitor thermal_;
 
     GlState glState_ = GlState::NotStarted;
     bool drawingWhileHidden_ = false;

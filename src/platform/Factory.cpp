@@ -15,6 +15,7 @@
 #include "platform/linux/LinuxProgramLauncher.h"
 #include "platform/linux/LinuxRunEnvironment.h"
 #include "platform/linux/LinuxSystemFacts.h"
+#include "platform/linux/LinuxThermalSensors.h"
 #include "platform/linux/LinuxThreadPriority.h"
 namespace impl = vexlin::platform::linux_impl;
 #else
@@ -22,21 +23,8 @@ namespace impl = vexlin::platform::linux_impl;
 #endif
 
 namespace vexlin::platform {
-namespace {
-
-std::filesystem::path& powerSupplyRoot() {
-    static std::filesystem::path root = "/";
-    return root;
-}
-
-} // namespace
-
-void usePowerSupplyRoot(std::filesystem::path root) {
-    powerSupplyRoot() = std::move(root);
-}
-
-std::unique_ptr<PowerSource> makePowerSource() {
-    return std::make_unique<impl::LinuxPowerSource>(powerSupplyRoot());
+std::unique_ptr<PowerSource> makePowerSource(const std::filesystem::path& sysfsRoot) {
+    return std::make_unique<impl::LinuxPowerSource>(sysfsRoot);
 }
 
 std::unique_ptr<InstanceGuard> makeInstanceGuard() {
@@ -86,8 +74,12 @@ std::unique_ptr<RunEnvironment> makeRunEnvironment() {
                                                        impl::LinuxRunEnvironment::sessionFromEnvironment());
 }
 
-std::unique_ptr<BatteryHealth> makeBatteryHealth() {
-    return std::make_unique<impl::LinuxBatteryHealth>(powerSupplyRoot());
+std::unique_ptr<BatteryHealth> makeBatteryHealth(const std::filesystem::path& sysfsRoot) {
+    return std::make_unique<impl::LinuxBatteryHealth>(sysfsRoot);
+}
+
+std::unique_ptr<ThermalSensors> makeThermalSensors(const std::filesystem::path& sysfsRoot) {
+    return std::make_unique<impl::LinuxThermalSensors>(sysfsRoot);
 }
 
 } // namespace vexlin::platform

@@ -12,6 +12,7 @@
 #include "platform/ProgramLauncher.h"
 #include "platform/RunEnvironment.h"
 #include "platform/SystemFacts.h"
+#include "platform/ThermalSensors.h"
 #include "platform/ThreadPriority.h"
 
 #include <filesystem>
@@ -20,7 +21,7 @@
 namespace vexlin::platform {
 
 // The back ends of this operating system.
-std::unique_ptr<PowerSource> makePowerSource();
+std::unique_ptr<PowerSource> makePowerSource(const std::filesystem::path& sysfsRoot = "/");
 std::unique_ptr<InstanceGuard> makeInstanceGuard();
 std::unique_ptr<ThreadPriority> makeThreadPriority();
 // Programs are started from `lane`, so they run at normal priority.
@@ -32,10 +33,9 @@ std::unique_ptr<DisplayInfo> makeDisplayInfo();
 std::unique_ptr<Processor> makeProcessor();
 std::unique_ptr<DocumentOpener> makeDocumentOpener(NormalPriorityLane& lane);
 std::unique_ptr<RunEnvironment> makeRunEnvironment();
-std::unique_ptr<BatteryHealth> makeBatteryHealth();
+std::unique_ptr<BatteryHealth> makeBatteryHealth(const std::filesystem::path& sysfsRoot = "/");
 
-// A developer's aid for looking at the windows with a recorded machine's batteries: the power status and
-// battery health made afterwards read their supplies below this root instead of "/".
-void usePowerSupplyRoot(std::filesystem::path root);
+// These read /sys below the root: "/" on a running system, a copied tree to look at another machine.
+std::unique_ptr<ThermalSensors> makeThermalSensors(const std::filesystem::path& sysfsRoot = "/");
 
 } // namespace vexlin::platform

@@ -4,9 +4,9 @@
 
 namespace vexlin {
 
-AppServices AppServices::forThisSystem() {
+AppServices AppServices::forThisSystem(const std::filesystem::path& sysfsRoot) {
     AppServices services;
-    services.power = platform::makePowerSource();
+    services.power = platform::makePowerSource(sysfsRoot);
     services.lane = std::make_unique<platform::NormalPriorityLane>();
     services.launcher = platform::makeProgramLauncher(*services.lane);
     services.priority = platform::makeThreadPriority();
@@ -17,7 +17,8 @@ AppServices AppServices::forThisSystem() {
     services.processor = platform::makeProcessor();
     services.documents = platform::makeDocumentOpener(*services.lane);
     services.environment = platform::makeRunEnvironment();
-    services.batteryHealth = platform::makeBatteryHealth();
+    services.batteryHealth = platform::makeBatteryHealth(sysfsRoot);
+    services.thermal = platform::makeThermalSensors(sysfsRoot);
     return services;
 }
 

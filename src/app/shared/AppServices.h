@@ -13,9 +13,11 @@
 #include "platform/ProgramLauncher.h"
 #include "platform/RunEnvironment.h"
 #include "platform/SystemFacts.h"
+#include "platform/ThermalSensors.h"
 #include "platform/ThreadPriority.h"
 #include "results/ResultsStore.h"
 
+#include <filesystem>
 #include <memory>
 
 namespace vexlin {
@@ -45,6 +47,8 @@ struct AppServices {
     std::unique_ptr<platform::RunEnvironment> environment;
     // Battery health: identity, capacities and the readings the capacity measurement folds in.
     std::unique_ptr<platform::BatteryHealth> batteryHealth;
+    // Temperatures, fans, clocks and throttle counters, watched while the performance and clock tests run.
+    std::unique_ptr<platform::ThermalSensors> thermal;
 
     // Every result of this run: the tests write here; the page "Итоги", the report and the JSON read it.
     results::ResultsStore results;
@@ -52,7 +56,8 @@ struct AppServices {
     // Set once the main window exists; the test windows resume the clock measurement through it.
     ClockTimerSwitch* clock = nullptr;
 
-    static AppServices forThisSystem();
+    // sysfsRoot: where /sys is read (a copied tree for a look at another machine's sensors).
+    static AppServices forThisSystem(const std::filesystem::path& sysfsRoot = "/");
 };
 
 } // namespace vexlin

@@ -1,7 +1,10 @@
 #include "platform/linux/SysfsReader.h"
 
+#include <cerrno>
 #include <charconv>
+#include <fcntl.h>
 #include <fstream>
+#include <unistd.h>
 
 namespace vexlin::platform::linux_impl {
 
@@ -30,6 +33,33 @@ std::optional<std::int64_t> readInteger(const std::filesystem::path& file) {
     const char* last = first + line->size();
     const auto [end, error] = std::from_chars(first, last, value);
     if (error != std::errc{} || end != last) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<std::int64_t> readSmallInteger(const std::string& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    char buffer[64];
+    ssize_t got = 0;
+    do {
+        got = ::read(fd, buffer, sizeof buffer);
+    } while (got < 0 && errno == EINTR);
+    ::close(fd);
+    if (got <= 0 || got == static_cast<ssize_t>(sizeof buffer)) {
+        return std::nullopt;
+    }
+    const char* first = buffer;
+    const char* last = buffer + got;
+    while (last > first && (last[-1] == '\n' || last[-1] == '\r' || last[-1] == ' ' || last[-1] == '\t')) {
+        --last;
+    }
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (first == last || error != std::errc{} || end != last) {
         return std::nullopt;
     }
     return value;

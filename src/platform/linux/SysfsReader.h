@@ -11,6 +11,9 @@ namespace vexlin::platform::linux_impl {
 // something else than expected gives nothing rather than a guess.
 std::optional<std::string> readFirstLine(const std::filesystem::path& file);
 std::optional<std::int64_t> readInteger(const std::filesystem::path& file);
+// The same for a value read many times a run: one open and one read of at most 63 bytes, no stream and no
+// allocation.  A longer file is not a single number and reads as nothing.
+std::optional<std::int64_t> readSmallInteger(const std::string& file);
 
 // The path below a fixture root: rootedPath("/tmp/x", "/sys/class") is /tmp/x/sys/class.
 std::filesystem::path rootedPath(const std::filesystem::path& root, std::string_view absolute);

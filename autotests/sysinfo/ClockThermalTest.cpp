@@ -1,0 +1,105 @@
+#include "app/MainForm.h"
+#include "app/shared/Dialogs.h"
+#include "platform/Factory.h"
+#include "sysinfo/ClockThermalWatch.h"
+
+#include <QTimer>
+#include <QtTest>
+#include <filesystem>
+#include <memory>
+
+namespace vexlin {
+namespace {
+
+std::filesystem::path fixtureTree(const QString& name) {
+    return std::filesystem::path(VEXLIN_FIXTURES) / "thermal" / name.toStdString();
+}
+
+std::int64_t readingsOf(const results::ResultsStore& store) {
+    const auto* line = store.find("thermal", "clock.verdict");
+    if (line == nullptr) {
+        return -1;
+    }
+    for (const auto& fact : line->facts) {
+        if (fact.name == "readings") {
+            return std::get<std::int64_t>(fact.value);
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+class ClockThermalTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { recorder_ = std::make_unique<ScopedRecordingDialogs>(); }
+    void cleanup() { recorder_.reset(); }
+
+    void readsOnceASecondWhileSwitchedOn() {
+        results::ResultsStore store;
+        auto sensors = platform::makeThermalSensors(fixtureTree("intel_laptop"));
+        ClockThermalWatch watch(sensors.get(), store);
+        QCOMPARE(watch.TimerThermal->interval(), 1000);
+        QVERIFY(!watch.TimerThermal->isActive());
+        watch.setRunning(true);
+        QVERIFY(watch.running());
+        QVERIFY(watch.TimerThermal->isActive());
+        watch.setRunning(true); // the switch is set again on every repaint path: still one run
+        QTest::qWait(1150);
+        watch.setRunning(false);
+        QVERIFY(!watch.TimerThermal->isActive());
+        QCOMPARE(readingsOf(store), std::int64_t{2});
+        QCOMPARE(QString::fromStdString(store.find("thermal", "clock.verdict")->verdict),
+                 QString("Перегрев: нет (макс. 52 °C, предел 100 °C)"));
+        watch.setRunning(false);
+        QCOMPARE(readingsOf(store), std::int64_t{2});
+    }
+
+    void theMainWindowsSwitchStartsAndEndsTheRun_data() {
+        QTest::addColumn<QString>("tree");
+        QTest::addColumn<QString>("verdict");
+        QTest::addColumn<int>("lines");
+        // verdict, the processor, the drive, the ACPI zone, the clock, the fan
+        QTest::newRow("intel_laptop") << "intel_laptop"
+                                      << "Перегрев: нет (макс. 52 °C, предел 100 °C)" << 6;
+        QTest::newRow("amd_laptop") << "amd_laptop"
+                                    << "Перегрев: нет (макс. 63 °C, предел 105 °C)" << 9;
+        QTest::newRow("virtual_machine") << "virtual_machine"
+                                         << "Машина не сообщает показаний датчиков" << 1;
+    }
+
+    void theMainWindowsSwitchStartsAndEndsTheRun() {
+        QFETCH(QString, tree);
+        QFETCH(QString, verdict);
+        QFETCH(int, lines);
+        AppServices services = AppServices::forThisSystem(fixtureTree(tree));
+        TMainForm window(services);
+        auto* watch = window.findChild<ClockThermalWatch*>("ClockThermalWatch");
+        QVERIFY(watch != nullptr);
+
+        window.setClockTimerRunning(true);
+        QVERIFY(watch->running());
+        window.Timer2->stop(); // the measurement itself is not under test here
+        window.setClockTimerRunning(false);
+        QVERIFY(!watch->running());
+        QCOMPARE(QString::fromStdString(services.results.find("thermal", "clock.verdict")->verdict), verdict);
+        QCOMPARE(static_cast<int>(services.results.linesOf("thermal").size()), lines);
+
+        // Opening a test window stops the measurement, and with it the run.
+        services.results.clear();
+        window.setClockTimerRunning(true);
+        window.Timer2->stop();
+        window.Button2Click();
+        QVERIFY(!watch->running());
+        QCOMPARE(QString::fromStdString(services.results.find("thermal", "clock.verdict")->verdict), verdict);
+    }
+
+private:
+    std::unique_ptr<ScopedRecordingDialogs> recorder_;
+};
+
+} // namespace vexlin
+
+QTEST_MAIN(vexlin::ClockThermalTest)
+#include "ClockThermalTest.moc"
