@@ -18,6 +18,8 @@ else
   targets=("$which")
 fi
 
+VEXLIN_INSTALL_FUZZ=1 bash scripts/install-deps.sh
+
 build=${VEXLIN_FUZZ_BUILD_DIR:-build-fuzz}
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \

@@ -22,6 +22,10 @@ packages=(
   # fonts with the metrics of Arial, Times New Roman and Courier New; Cyrillic glyphs
   fonts-liberation fonts-dejavu-core fontconfig
 )
+# scripts/fuzz.sh: clang with libFuzzer and the sanitizer run-times
+if [[ ${VEXLIN_INSTALL_FUZZ:-0} == 1 ]]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
