@@ -19,10 +19,10 @@ std::uint64_t fileSized(std::size_t size) {
 std::uint64_t modelSized(std::size_t size) {
     return 8 * std::uint64_t{size} + kMiB;
 }
-// A JPEG header of a few bytes may describe the largest picture the loader takes: 16 Mi pixels, kept as
+// A JPEG header of a few bytes may describe the largest picture the loader takes: 4 Mi pixels, kept as
 // red-green-blue rows while decoding and red-green-blue-alpha afterwards.
 std::uint64_t pictureCeiling(std::size_t size) {
-    return 16 * kMiB * 7 + fileSized(size);
+    return 4 * kMiB * 7 + fileSized(size);
 }
 // An MP3 frame of 24 bytes gives at most 1152 stereo samples; nothing longer than the player's 15 minutes.
 std::uint64_t musicSized(std::size_t size) {

@@ -24,7 +24,7 @@ constexpr std::uint32_t kMaxSide = 65535;
 // limits as soon as the header is read, and the decoder's own memory is capped as well.  No texture of a
 // model comes near them.
 constexpr std::uint32_t kMaxJpegSide = 8192;
-constexpr std::uint64_t kMaxJpegPixels = 16ull * 1024 * 1024;
+constexpr std::uint64_t kMaxJpegPixels = 4ull * 1024 * 1024; // 16 MiB as red-green-blue-alpha
 constexpr long kJpegDecoderMemory = 256l * 1024 * 1024;
 // Every scan of a progressive picture passes over the whole coefficient buffer; encoders write about ten.
 constexpr int kMaxJpegScans = 100;
