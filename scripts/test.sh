@@ -16,11 +16,12 @@ start_headless_display
 start_headless_audio
 
 cd "$build"
-ctest --output-on-failure -j"$(nproc)" "$@"
+status=0
+ctest --output-on-failure -j"$(nproc)" "$@" || status=$?
 
 # The logic and platform tests (label "logic") once more, built with AddressSanitizer and
 # UndefinedBehaviorSanitizer: a read past a buffer, a leak or an overflowing sum fails the run.
-# VEXLIN_TEST_SANITIZE=0 leaves this out.
+# It runs even when a test above failed, so that one run reports both; VEXLIN_TEST_SANITIZE=0 leaves it out.
 if [[ ${VEXLIN_TEST_SANITIZE:-1} != 0 ]]; then
   cd "$root"
   asan=${VEXLIN_TEST_ASAN_DIR:-build-asan}
@@ -29,5 +30,6 @@ if [[ ${VEXLIN_TEST_SANITIZE:-1} != 0 ]]; then
   cmake --build "$asan" -j"$(nproc)" --target logic_tests
   cd "$asan"
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    ctest --output-on-failure -j"$(nproc)" -L logic
+    ctest --output-on-failure -j"$(nproc)" -L logic || status=$?
 fi
+exit "$status"
