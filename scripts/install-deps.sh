@@ -28,6 +28,10 @@ packages=(
   # desktop integration and the Debian package: validators, dpkg-shlibdeps, lintian
   desktop-file-utils appstream dpkg-dev lintian
 )
+# scripts/fuzz.sh: clang with libFuzzer and the sanitizer run-times
+if [[ ${VEXLIN_INSTALL_FUZZ:-0} == 1 ]]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -197,8 +197,10 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedCase{"ShorterThanHeader", [](auto& b) { b.resize(107); }, "заголовка"},
         DamagedCase{"CutInTheFrames", [](auto& b) { b.resize(108 + 56 + 10); }, "кадры"},
         DamagedCase{"CutInTheTags", [](auto& b) { b.resize(108 + 3 * 56 + 112); }, "метки"},
-        DamagedCase{"CutInTheLastVertices", [](auto& b) { b.resize(b.size() - 1); }, "вершины"},
-        DamagedCase{"CutInASurfaceHeader", [](auto& b) { b.resize(firstSurface(b) + 50); }, "поверхность 1"},
+        DamagedCase{"CutInTheLastVertices", [](auto& b) { b.resize(b.size() - 1); },
+                    "поверхность 2 \"l_belt\": конец поверхности"},
+        DamagedCase{"CutInASurfaceHeader", [](auto& b) { b.resize(firstSurface(b) + 50); },
+                    "2 поверхностей по смещению"},
         DamagedCase{"PromisesMoreFrames", [](auto& b) { patch(b, testing::kFramesField, 1000); }, "кадры"},
         DamagedCase{"PromisesHugeTagCount", [](auto& b) { patch(b, testing::kTagsField, 0x7fffffff); },
                     "метки"},
@@ -209,7 +211,7 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedCase{
             "SurfaceOffsetPastTheEnd",
             [](auto& b) { patch(b, testing::kOfsSurfacesField, static_cast<std::int32_t>(b.size())); },
-            "поверхность 1"},
+            "2 поверхностей по смещению"},
         DamagedCase{"SurfacePromisesMoreVertices",
                     [](auto& b) { patch(b, firstSurface(b) + testing::kSurfVertsField, 100000); },
                     "текстурные координаты"},
@@ -223,9 +225,31 @@ INSTANTIATE_TEST_SUITE_P(
                     "ссылается на вершину 4"},
         DamagedCase{"TriangleNamesANegativeVertex", [](auto& b) { patch(b, firstSurface(b) + 108, -1); },
                     "ссылается на вершину -1"},
-        DamagedCase{"SecondSurfaceBeyondTheEnd",
+        DamagedCase{"SurfaceEndPastTheFile",
                     [](auto& b) { patch(b, firstSurface(b) + testing::kSurfOfsEndField, 1 << 30); },
-                    "поверхность 2"}),
+                    "поверхность 1 \"l_legs\": конец поверхности 1073741824"},
+        // An end offset inside the header would have the next surface read from the same bytes: with a
+        // surface count that the file's size still allows, the reader must stop at once.
+        DamagedCase{"SurfaceEndDoesNotPassItsHeader",
+                    [](auto& b) { patch(b, firstSurface(b) + testing::kSurfOfsEndField, 0); },
+                    "конец поверхности 0"},
+        DamagedCase{"SurfaceEndInsideItsHeader",
+                    [](auto& b) { patch(b, firstSurface(b) + testing::kSurfOfsEndField, 107); },
+                    "конец поверхности 107"},
+        DamagedCase{"SurfaceCountBeyondWhatTheFileHolds",
+                    [](auto& b) { patch(b, testing::kSurfacesField, 0x16ffffff); }, "385875967 поверхностей"},
+        DamagedCase{
+            "SurfaceVerticesPastItsOwnEnd",
+            [](auto& b) { patch(b, firstSurface(b) + testing::kSurfOfsEndField, 108 + 24 + 68 + 32); },
+            "вершины"},
+        DamagedCase{"SecondSurfaceReadsTheFirstOnesTriangles",
+                    [](auto& b) {
+                        const std::size_t first = firstSurface(b);
+                        const std::size_t firstEnd = b[first + testing::kSurfOfsEndField] |
+                                                     (b[first + testing::kSurfOfsEndField + 1] << 8);
+                        patch(b, first + firstEnd + 88, -static_cast<std::int32_t>(firstEnd) + 108);
+                    },
+                    "поверхность 2 \"l_belt\": треугольники"}),
     [](const auto& info) { return info.param.name; });
 
 // Whatever a damaged file holds, reading either refuses it or gives a model that draws every one of its
@@ -264,6 +288,36 @@ TEST(Md3Read, MissingFileIsNoErrorAndLeavesTheModelEmpty) {
     EXPECT_FALSE(ReadMd3File(model, "/nonexistent/vexlin/lower.md3"));
     EXPECT_TRUE(model.meshes.empty());
 }
+
+// Tag names fill their 64-byte field with no zero byte when they are 64 characters long.
+struct TagCase {
+    std::string name;
+    std::string tagInFile;
+    std::string asked;
+    bool attached;
+};
+
+class Md3TagNames : public ::testing::TestWithParam<TagCase> {};
+
+TEST_P(Md3TagNames, AttachOnlyToTheWholeName) {
+    TestModel m = twoSurfaces();
+    m.tagNames = {"tag_other", GetParam().tagInFile};
+    Md3Model model = read(buildMd3(m));
+    Md3Model other;
+    AttachToTag(model, GetParam().asked, other);
+    EXPECT_EQ(model.links[1] == &other, GetParam().attached);
+    EXPECT_EQ(model.links[0], nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, Md3TagNames,
+    ::testing::Values(
+        TagCase{"Short", "tag_head", "tag_head", true},
+        TagCase{"SixtyThreeCharacters", std::string(63, 'h'), std::string(63, 'h'), true},
+        TagCase{"SixtyFourCharacters", std::string(64, 'h'), std::string(64, 'h'), true},
+        TagCase{"SixtyFourAskedBySixtyThree", std::string(64, 'h'), std::string(63, 'h'), false},
+        TagCase{"SixtyFourAskedBySixtyFive", std::string(64, 'h'), std::string(65, 'h'), false}),
+    [](const auto& info) { return info.param.name; });
 
 TEST(Md3Tags, AttachMatchesTagNamesExactly) {
     Md3Model model = read(buildMd3(twoSurfaces()));
@@ -406,7 +460,13 @@ INSTANTIATE_TEST_SUITE_P(
         SkinCase{"OtherPictureTypesIgnored", "a,x/b.png\nc,x/d.bmp\n", {}},
         SkinCase{"CommaLastOrNextToLast", "a,\nb,x\n", {}}, SkinCase{"ShortAndEmptyLines", "\n\nx\n", {}},
         SkinCase{"NoCommaIgnored", "abc/def.tga\n", {}},
-        SkinCase{"LastLineWithoutNewline", "h_head,m/head.jpg", {{"h_head", "head.jpg"}}}),
+        SkinCase{"LastLineWithoutNewline", "h_head,m/head.jpg", {{"h_head", "head.jpg"}}},
+        SkinCase{"TrailingBlankAfterTheFile", "a,x/b.tga \n", {{"a", "b.tga"}}},
+        SkinCase{"CarriageReturnOnTheLastLine", "a,x/b.tga\r", {{"a", "b.tga"}}},
+        SkinCase{"BlanksAroundTheMeshName", " u_torso\t, x/upper.tga\r\n", {{"u_torso", "upper.tga"}}},
+        SkinCase{"BlankAfterTheLastSlash", "a,x/ b.jpg\r\n", {{"a", "b.jpg"}}},
+        SkinCase{"BlanksOnlyAfterTheComma", "a,  \r\n", {}},
+        SkinCase{"TagLineWithLeadingBlank", " tag_head,x/h.tga\n", {}}),
     [](const auto& info) { return info.param.name; });
 
 } // namespace

@@ -4,10 +4,14 @@
 #include "gfx/SceneView.h"
 #include "platform/DataFiles.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace vexlin::gfx {
@@ -50,7 +54,14 @@ INSTANTIATE_TEST_SUITE_P(
         ConfigCase{"CommentAtSixthCharacterCounts", "1\t2\t3\t4\t//\n", 0, {1, 1, 3, 4}},
         ConfigCase{"WindowsLineEnds", "\r\n7\t1\t0\t15\t// X\r\n", 0, {7, 0, 0, 15}},
         ConfigCase{"ZeroCountStaysZero", "7\t0\t0\t15\t\t// X\n", 0, {7, 0, 0, 15}},
-        ConfigCase{"LeadingBlanksInAField", " 7\t 3\t0\t15\t\t// X\n", 0, {7, 2, 0, 15}}),
+        ConfigCase{"LeadingBlanksInAField", " 7\t 3\t0\t15\t\t// X\n", 0, {7, 2, 0, 15}},
+        // The last frame lands exactly on the top of the 32-bit range: still taken.
+        ConfigCase{
+            "LastFrameAtTheTopOfTheRange", "2147483646\t2\t0\t15\t\t// X\n", 0, {2147483646, 1, 0, 15}},
+        ConfigCase{"FirstFrameAtTheBottomOfTheRange",
+                   "-2147483648\t1\t0\t15\t\t// X\n",
+                   0,
+                   {-2147483648, 0, 0, 15}}),
     [](const auto& info) { return info.param.name; });
 
 std::string rows(int count, int firstOfRow6 = 90, int firstOfRow13 = 153, int firstOfRow14 = 163) {
@@ -101,7 +112,12 @@ INSTANTIATE_TEST_SUITE_P(
                       BadConfigCase{"BlanksBetweenFields", "0 30 0 25    // A\n", "строка 1"},
                       BadConfigCase{"FieldMissingItsTab", "\n0\t30\t0\t25 // A\n", "строка 2"},
                       BadConfigCase{"EmptyField", "0\t\t30\t0\t25\t// A\n", "\"\""},
-                      BadConfigCase{"TooLargeForInt32", "0\t99999999999\t0\t25\t// A\n", "99999999999"}),
+                      BadConfigCase{"TooLargeForInt32", "0\t99999999999\t0\t25\t// A\n", "99999999999"},
+                      // The sanitizer build runs these rows: the frame sums are done without overflowing.
+                      BadConfigCase{"FirstPlusCountPastTheRange", "5\t2147483647\t3\t1\t//\n",
+                                    "анимация 0 требует кадры 5..2147483651"},
+                      BadConfigCase{"LowerBodyGapPastTheRange", rows(26, -2147483647 - 1, 2147483647, 163),
+                                    "анимация 14 требует кадры -4294967132"}),
     [](const auto& info) { return info.param.name; });
 
 // --- choosing and advancing frames ------------------------------------------------------------------------
@@ -322,6 +338,88 @@ TEST_F(CharacterFiles, SkinTexturesComeFromTheModelsFolderAndMatchMeshesIgnoring
     EXPECT_TRUE(player.head.meshes[0].hasTexture) << "marked even though its picture is missing";
     EXPECT_FALSE(player.head.meshes[1].hasTexture);
 }
+
+// A pack made on Windows spells folders and files as its author typed them; the skins and the program name
+// them in lower case.
+struct SpellingCase {
+    std::string name;
+    std::function<std::string(std::string)> spell; // how the pack writes a name the program asks for
+    std::uint32_t textures;                        // pictures that are then found and made
+    std::size_t messages;
+};
+
+class PackSpellings : public CharacterFiles, public ::testing::WithParamInterface<SpellingCase> {
+protected:
+    void writeSpelled(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        const auto& spell = GetParam().spell;
+        const auto folder = dir_ / "data" / spell("model") / spell("x");
+        std::filesystem::create_directories(folder);
+        std::ofstream(folder / spell(name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    void writeSpelledText(const std::string& name, const std::string& text) {
+        writeSpelled(name, std::vector<std::uint8_t>(text.begin(), text.end()));
+    }
+};
+
+std::string upperCased(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return s;
+}
+
+TEST_P(PackSpellings, AreFoundIgnoringCase) {
+    std::filesystem::remove_all(dir_ / "data");
+    for (const auto& [part, mesh, tag] :
+         {std::tuple{"lower", "l_legs", "tag_torso"}, std::tuple{"upper", "u_torso", "tag_head"},
+          std::tuple{"head", "h_head", "tag_none"}}) {
+        testing::TestModel model;
+        model.surfaces = {{mesh}};
+        model.tagNames = {tag};
+        writeSpelled(std::string(part) + ".md3", testing::buildMd3(model));
+        writeSpelledText(std::string(part) + "_default.skin",
+                         std::string(mesh) + ",models/x/" + part + ".tga\r\n");
+        // A 1 × 1 uncompressed true-colour picture.
+        writeSpelled(std::string(part) + ".tga",
+                     {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 24, 0, 9, 8, 7});
+    }
+    std::string animation;
+    for (int r = 0; r < 26; ++r) {
+        animation += "0\t1\t0\t10\t\t// row " + std::to_string(r) + "\r\n";
+    }
+    writeSpelledText("animation.cfg", animation);
+    CountingMaker maker;
+    LoadContext context{maker, locator(), {}};
+    Q3Player player;
+    const auto error = LoadPlayerModel(player, "data\\model\\x\\", "default", context);
+    ASSERT_FALSE(error) << error->message;
+    EXPECT_EQ(maker.made, GetParam().textures);
+    EXPECT_EQ(context.messages.size(), GetParam().messages);
+    ASSERT_EQ(player.lower.meshes.size(), 1u);
+    EXPECT_EQ(player.upper.framesPerSecond, 10) << "the animation table was read";
+    EXPECT_NE(player.lower.links[0], nullptr) << "the upper body hangs at the lower body's tag";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Packs, PackSpellings,
+    ::testing::Values(SpellingCase{"AsTheProgramWritesThem", [](std::string s) { return s; }, 3, 0},
+                      SpellingCase{"UpperCase", upperCased, 3, 0},
+                      SpellingCase{"Capitalised",
+                                   [](std::string s) {
+                                       s[0] =
+                                           static_cast<char>(std::toupper(static_cast<unsigned char>(s[0])));
+                                       return s;
+                                   },
+                                   3, 0},
+                      // Case is all that is forgiven: a picture under another name is still missing.
+                      SpellingCase{"PicturesUnderOtherNames",
+                                   [](std::string s) {
+                                       return s.ends_with(".tga")
+                                                  ? upperCased(s.substr(0, s.size() - 4)) + "_1.TGA"
+                                                  : upperCased(s);
+                                   },
+                                   0, 3}),
+    [](const auto& info) { return info.param.name; });
 
 TEST_F(CharacterFiles, TruncatedModelStopsTheLoadingWithItsName) {
     testing::TestModel upper;

@@ -337,7 +337,7 @@ TEST(Bmp, MissingFileIsReportedByName) {
 // --- JPEG ------------------------------------------------------------------------------------------------
 
 // A 16 × 16 picture whose top half is red and bottom half blue.
-ByteVector redOverBlueJpeg() {
+ByteVector redOverBlueJpeg(bool progressive = false) {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -351,6 +351,9 @@ ByteVector redOverBlueJpeg() {
     info.in_color_space = JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 100, TRUE);
+    if (progressive) {
+        jpeg_simple_progression(&info);
+    }
     jpeg_start_compress(&info, TRUE);
     std::uint8_t row[16 * 3];
     while (info.next_scanline < 16) {
@@ -397,6 +400,74 @@ TEST(Jpeg, UndecodableBytesGiveTheLoadMessage) {
         EXPECT_EQ(std::get<TextureMessage>(decoded).text, "Couldn't load JPG - \"tex/a.jpg\"");
     }
 }
+
+// The picture's header made to claim other sides; the scan data stays that of 16 × 16 pixels, which the
+// decoder pads out with a warning.
+ByteVector claimingSides(ByteVector bytes, std::uint16_t width, std::uint16_t height) {
+    for (std::size_t i = 0; i + 9 < bytes.size(); ++i) {
+        if (bytes[i] == 0xFF && (bytes[i + 1] == 0xC0 || bytes[i + 1] == 0xC2)) {
+            bytes[i + 5] = static_cast<std::uint8_t>(height >> 8);
+            bytes[i + 6] = static_cast<std::uint8_t>(height);
+            bytes[i + 7] = static_cast<std::uint8_t>(width >> 8);
+            bytes[i + 8] = static_cast<std::uint8_t>(width);
+            return bytes;
+        }
+    }
+    ADD_FAILURE() << "no frame header";
+    return bytes;
+}
+
+// The last scan of a progressive picture written again and again before its end marker.
+ByteVector withRepeatedLastScan(ByteVector bytes, int copies) {
+    std::size_t lastScan = 0;
+    for (std::size_t i = 0; i + 1 < bytes.size(); ++i) {
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xDA) {
+            lastScan = i;
+        }
+    }
+    const ByteVector scan(bytes.begin() + static_cast<std::ptrdiff_t>(lastScan), bytes.end() - 2);
+    for (int c = 0; c < copies; ++c) {
+        bytes.insert(bytes.end() - 2, scan.begin(), scan.end());
+    }
+    return bytes;
+}
+
+struct JpegLimitCase {
+    std::string name;
+    std::function<ByteVector()> bytes;
+    std::uint32_t width; // 0: refused with the load message
+};
+
+class JpegLimits : public ::testing::TestWithParam<JpegLimitCase> {};
+
+TEST_P(JpegLimits, AreHeldAgainstTheHeaderBeforeDecoding) {
+    const Decoded decoded = decodeJpegBytes("tex/a.jpg", GetParam().bytes());
+    if (GetParam().width == 0) {
+        ASSERT_TRUE(std::holds_alternative<TextureMessage>(decoded));
+        EXPECT_EQ(std::get<TextureMessage>(decoded).text, "Couldn't load JPG - \"tex/a.jpg\"");
+    } else {
+        ASSERT_TRUE(std::holds_alternative<PixelImage>(decoded));
+        EXPECT_EQ(std::get<PixelImage>(decoded).width, GetParam().width);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, JpegLimits,
+    ::testing::Values(
+        JpegLimitCase{"LongestSideTaken", [] { return claimingSides(redOverBlueJpeg(), 8192, 16); }, 8192},
+        JpegLimitCase{"SideOneTooLong", [] { return claimingSides(redOverBlueJpeg(), 8193, 16); }, 0},
+        JpegLimitCase{"HeightOneTooLong", [] { return claimingSides(redOverBlueJpeg(), 16, 8193); }, 0},
+        JpegLimitCase{"SidesTakenButTooManyPixels",
+                      [] { return claimingSides(redOverBlueJpeg(), 8192, 513); }, 0},
+        // A progressive picture has its whole coefficient buffer allocated when decoding starts: gigabytes
+        // for this header, refused before anything is allocated.
+        JpegLimitCase{"ProgressiveAtTheLargestSides",
+                      [] { return claimingSides(redOverBlueJpeg(true), 65500, 65500); }, 0},
+        JpegLimitCase{"ProgressiveWithSomeScansRepeated",
+                      [] { return withRepeatedLastScan(redOverBlueJpeg(true), 20); }, 16},
+        JpegLimitCase{"ProgressiveWithTooManyScans",
+                      [] { return withRepeatedLastScan(redOverBlueJpeg(true), 100); }, 0}),
+    [](const auto& info) { return info.param.name; });
 
 // --- dispatch and the texture name
 // ---------------------------------------------------------------------------

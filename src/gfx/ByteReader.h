@@ -54,6 +54,10 @@ public:
         std::memcpy(out, bytes_.data() + at, count);
     }
     const std::uint8_t* data(std::size_t at) const { return bytes_.data() + at; }
+    // The count bytes from offset on; the caller has asked contains() first.
+    std::span<const std::uint8_t> span(std::size_t offset, std::size_t count) const {
+        return bytes_.subspan(offset, count);
+    }
 
 private:
     std::span<const std::uint8_t> bytes_;

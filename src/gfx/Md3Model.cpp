@@ -2,6 +2,7 @@
 
 #include "gfx/ByteReader.h"
 #include "gfx/Textures.h"
+#include "platform/CaseInsensitivePath.h"
 
 #include <cmath>
 #include <numbers>
@@ -57,6 +58,10 @@ public:
         if (!in_.contains(header.ofsTags, std::int64_t{header.numFrames} * header.numTags, kTagSize)) {
             return fail(outside("метки", header.ofsTags));
         }
+        // Each surface takes at least its header's bytes, so the count is held against what is left.
+        if (!in_.contains(header.ofsSurfaces, header.numSurfaces, kSurfaceHeaderSize)) {
+            return fail(outside(std::to_string(header.numSurfaces) + " поверхностей", header.ofsSurfaces));
+        }
         Md3Model fresh;
         fresh.fileName = fileName_;
         fresh.header = header;
@@ -85,7 +90,7 @@ private:
         return {"Файл модели \"" + fileName_ + "\" повреждён: " + what};
     }
     std::string outside(const std::string& what, std::int64_t offset) const {
-        return what + " по смещению " + std::to_string(offset) + " выходят за конец файла (" +
+        return what + " по смещению " + std::to_string(offset) + " выходят за конец файла или поверхности (" +
                std::to_string(in_.size()) + " байт)";
     }
 
@@ -129,7 +134,6 @@ private:
             const std::size_t at = static_cast<std::size_t>(h.ofsTags) + t * kTagSize;
             Md3Tag& tag = model.tags[t];
             in_.chars(at, tag.name, 64);
-            tag.name[63] = '\0';
             readFloats(at + 64, tag.origin, 3);
             readFloats(at + 76, &tag.axis[0][0], 9);
         }
@@ -156,6 +160,12 @@ private:
         h.ofsXyzNormals = in_.i32(at + 100);
         h.ofsEnd = in_.i32(at + 104);
         const std::string name = which + " \"" + FixedCharsToString(h.name) + "\"";
+        // The next surface starts at the end offset: one that does not move past the header would have the
+        // reader go round the same bytes, and one past the file's end holds nothing.
+        if (h.ofsEnd < kSurfaceHeaderSize || !in_.contains(start, h.ofsEnd)) {
+            return fail(name + ": конец поверхности " + std::to_string(h.ofsEnd) +
+                        " не за её заголовком или за концом файла");
+        }
         // Every frame of the model is drawn from every surface, so a surface must have them all.
         if (h.numFrames != modelFrames) {
             return fail(name + ": " + std::to_string(h.numFrames) + " кадров вместо " +
@@ -164,16 +174,19 @@ private:
         if (h.numShaders < 0 || h.numVerts < 0 || h.numTriangles < 0) {
             return fail(name + ": отрицательное число элементов");
         }
-        if (!in_.contains(start + h.ofsShaders, h.numShaders, kShaderSize)) {
+        // A surface's pieces lie inside its own bytes, so that no two surfaces read the same data and what a
+        // model holds stays in proportion to its file.
+        const ByteReader own(in_.span(static_cast<std::size_t>(start), static_cast<std::size_t>(h.ofsEnd)));
+        if (!own.contains(h.ofsShaders, h.numShaders, kShaderSize)) {
             return fail(outside(name + ": шейдеры", start + h.ofsShaders));
         }
-        if (!in_.contains(start + h.ofsTriangles, h.numTriangles, kTriangleSize)) {
+        if (!own.contains(h.ofsTriangles, h.numTriangles, kTriangleSize)) {
             return fail(outside(name + ": треугольники", start + h.ofsTriangles));
         }
-        if (!in_.contains(start + h.ofsSt, h.numVerts, kTexCoordSize)) {
+        if (!own.contains(h.ofsSt, h.numVerts, kTexCoordSize)) {
             return fail(outside(name + ": текстурные координаты", start + h.ofsSt));
         }
-        if (!in_.contains(start + h.ofsXyzNormals, std::int64_t{h.numVerts} * h.numFrames, kVertexSize)) {
+        if (!own.contains(h.ofsXyzNormals, std::int64_t{h.numVerts} * h.numFrames, kVertexSize)) {
             return fail(outside(name + ": вершины", start + h.ofsXyzNormals));
         }
         readShaders(mesh, at + static_cast<std::size_t>(h.ofsShaders));
@@ -226,11 +239,19 @@ private:
     ByteReader in_;
 };
 
-std::string_view trimLineEnd(std::string_view line) {
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) {
-        line.remove_suffix(1);
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Skin files written on Windows end their lines with CR LF, and hand-edited ones leave blanks around names.
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) {
+        text.remove_prefix(1);
     }
-    return line;
+    while (!text.empty() && isBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
 }
 
 } // namespace
@@ -253,11 +274,12 @@ std::optional<LoadError> readMd3Bytes(Md3Model& model, const std::string& fileNa
 }
 
 std::optional<LoadError> ReadMd3File(Md3Model& model, const std::string& fileName) {
-    const auto bytes = readFileBytes(fileName);
+    const std::string found = platform::resolveCaseInsensitive(fileName).string();
+    const auto bytes = readFileBytes(found);
     if (!bytes) {
         return std::nullopt; // a missing model draws nothing
     }
-    return readMd3Bytes(model, fileName, *bytes);
+    return readMd3Bytes(model, found, *bytes);
 }
 
 void AttachToTag(Md3Model& model, std::string_view tagName, Md3Model& other) {
@@ -277,7 +299,7 @@ std::vector<SkinEntry> parseSkin(std::string_view text) {
         if (end == std::string_view::npos) {
             end = text.size();
         }
-        const std::string_view line = trimLineEnd(text.substr(begin, end - begin));
+        const std::string_view line = trimmed(text.substr(begin, end - begin));
         begin = end + 1;
         if (line.size() < 2) {
             continue;
@@ -286,13 +308,13 @@ std::vector<SkinEntry> parseSkin(std::string_view text) {
         if (comma == std::string_view::npos || comma + 2 >= line.size()) {
             continue; // no texture after the comma
         }
-        const std::string_view mesh = line.substr(0, comma);
+        const std::string_view mesh = trimmed(line.substr(0, comma));
         if (mesh.substr(0, 4) == "tag_") {
             continue;
         }
         const std::size_t slash = line.rfind('/');
         const std::string_view file =
-            slash == std::string_view::npos ? std::string_view{} : line.substr(slash + 1);
+            slash == std::string_view::npos ? std::string_view{} : trimmed(line.substr(slash + 1));
         std::string upperFile(file);
         for (char& c : upperFile) {
             c = upper(c);
@@ -308,7 +330,8 @@ std::vector<SkinEntry> parseSkin(std::string_view text) {
 std::optional<LoadError> ReadSkinFile(Md3Model& model, std::string_view folder, std::string_view skinFileName,
                                       const DataLocator& locate, TextureMaker& maker,
                                       std::vector<TextureMessage>& messages) {
-    const auto bytes = readFileBytes(locate(std::string(folder) + std::string(skinFileName)));
+    const auto bytes = readFileBytes(
+        platform::resolveCaseInsensitive(locate(std::string(folder) + std::string(skinFileName))).string());
     if (!bytes) {
         return std::nullopt;
     }

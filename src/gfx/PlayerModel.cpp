@@ -1,6 +1,7 @@
 #include "gfx/PlayerModel.h"
 
 #include "gfx/Textures.h"
+#include "platform/CaseInsensitivePath.h"
 
 #include <algorithm>
 #include <charconv>
@@ -38,6 +39,12 @@ std::optional<std::int32_t> toInt(std::string_view field) {
     return value;
 }
 
+bool fitsInt32(std::int64_t value) {
+    return value >= std::numeric_limits<std::int32_t>::min() &&
+           value <= std::numeric_limits<std::int32_t>::max();
+}
+
+// Rows come from parseAnimationConfig, which refuses any whose last frame leaves the 32-bit range.
 void playRow(Md3Model& part, const AnimationRow& row) {
     part.framesPerSecond = row.framesPerSecond;
     part.startFrame = row.firstFrame;
@@ -65,6 +72,8 @@ std::optional<LoadError> checkFrames(const Md3Model& part, const std::string& co
 
 std::optional<LoadError> parseAnimationConfig(std::string_view text, const std::string& fileName,
                                               AnimationTable& table) {
+    // Read into a copy: a file refused half-way leaves the table as it was.
+    AnimationTable read = table;
     std::size_t row = 0;
     std::size_t lineNumber = 0;
     std::size_t begin = 0;
@@ -85,7 +94,7 @@ std::optional<LoadError> parseAnimationConfig(std::string_view text, const std::
         if (line.empty() || containsAny(line) || comment == std::string_view::npos || comment < 5) {
             continue;
         }
-        if (row >= table.size()) {
+        if (row >= read.size()) {
             continue; // the table has room for the animations the program knows and no more
         }
         std::int32_t fields[4];
@@ -101,27 +110,36 @@ std::optional<LoadError> parseAnimationConfig(std::string_view text, const std::
             field = *value;
             line.remove_prefix(tab + 1);
         }
-        table[row++] = {fields[0], fields[1], fields[2], fields[3]};
+        read[row++] = {fields[0], fields[1], fields[2], fields[3]};
     }
-    const std::int32_t skip = table[kFirstLowerRow].firstFrame - table[kFirstUpperRow].firstFrame;
-    for (std::size_t r = kFirstLowerRow; r < table.size(); ++r) {
-        table[r].firstFrame -= skip;
-    }
-    for (AnimationRow& r : table) {
-        if (r.frameCount > 0) {
-            r.frameCount -= 1;
+    // The frame arithmetic is done in 64 bits and a row whose frames leave the 32-bit range is refused, so
+    // that selecting any row later adds nothing that overflows.
+    const std::int64_t skip =
+        std::int64_t{read[kFirstLowerRow].firstFrame} - std::int64_t{read[kFirstUpperRow].firstFrame};
+    for (std::size_t r = 0; r < read.size(); ++r) {
+        AnimationRow& entry = read[r];
+        const std::int64_t first = r >= kFirstLowerRow ? entry.firstFrame - skip : entry.firstFrame;
+        const std::int64_t count = entry.frameCount > 0 ? entry.frameCount - 1 : entry.frameCount;
+        if (!fitsInt32(first) || !fitsInt32(first + count)) {
+            return LoadError{"Файл анимации \"" + fileName + "\": анимация " + std::to_string(r) +
+                             " требует кадры " + std::to_string(first) + ".." +
+                             std::to_string(first + count) + ", вне допустимого диапазона"};
         }
+        entry.firstFrame = static_cast<std::int32_t>(first);
+        entry.frameCount = static_cast<std::int32_t>(count);
     }
+    table = read;
     return std::nullopt;
 }
 
 std::optional<LoadError> ReadAnimationConfig(Q3Player& player, const std::string& fileName) {
-    const auto bytes = readFileBytes(fileName);
+    const std::string found = platform::resolveCaseInsensitive(fileName).string();
+    const auto bytes = readFileBytes(found);
     if (!bytes) {
         return std::nullopt;
     }
     const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
-    return parseAnimationConfig(text, fileName, player.animations);
+    return parseAnimationConfig(text, found, player.animations);
 }
 
 void SelectAnimation(Q3Player& player, std::uint32_t row) {
@@ -152,9 +170,12 @@ void AdvanceFrame(Md3Model& part, float time) {
         return;
     }
     part.currentFrame = part.nextFrame;
-    part.nextFrame += 1;
-    if (part.nextFrame > part.endFrame) {
+    // Past the end frame means back to the start; asked before adding, so a last frame at the top of the
+    // range does not overflow.
+    if (part.nextFrame >= part.endFrame) {
         part.nextFrame = part.startFrame;
+    } else {
+        part.nextFrame += 1;
     }
     part.lastTime = time;
 }

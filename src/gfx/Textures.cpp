@@ -1,6 +1,7 @@
 #include "gfx/Textures.h"
 
 #include "gfx/ByteReader.h"
+#include "platform/CaseInsensitivePath.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -18,8 +19,15 @@ constexpr const char* kTgaErrorCaption = "TGA File Error";
 
 // OpenGL takes the sides as 16-bit values, and nothing larger is a texture any card draws.
 constexpr std::uint32_t kMaxSide = 65535;
-// A JPEG header may promise up to 65500 × 65500 pixels from a few bytes; nothing near that is a texture.
-constexpr std::uint64_t kMaxJpegPixels = 64ull * 1024 * 1024;
+// A JPEG header may promise up to 65500 × 65500 pixels from a few bytes, and a progressive picture has its
+// whole coefficient buffer allocated before the first row comes out; so the sides are held against these
+// limits as soon as the header is read, and the decoder's own memory is capped as well.  No texture of a
+// model comes near them.
+constexpr std::uint32_t kMaxJpegSide = 8192;
+constexpr std::uint64_t kMaxJpegPixels = 4ull * 1024 * 1024; // 16 MiB as red-green-blue-alpha
+constexpr long kJpegDecoderMemory = 256l * 1024 * 1024;
+// Every scan of a progressive picture passes over the whole coefficient buffer; encoders write about ten.
+constexpr int kMaxJpegScans = 100;
 
 std::string upperLastFour(std::string_view name) {
     std::string tail(name.substr(name.size() >= 4 ? name.size() - 4 : 0));
@@ -147,12 +155,21 @@ struct JpegErrorTrap {
 
 void jpegQuiet(j_common_ptr, int) {}
 
+void jpegProgress(j_common_ptr common) {
+    const auto* info = reinterpret_cast<j_decompress_ptr>(common);
+    if (info->input_scan_number > kMaxJpegScans) {
+        jpegErrorExit(common);
+    }
+}
+
 // Decodes into out as red-green-blue rows, top row first.  Kept free of objects with destructors between
 // setjmp and the decoder's calls, since an error comes back by longjmp.
 bool decodeJpegRows(std::span<const std::uint8_t> bytes, std::vector<std::uint8_t>& out, std::uint32_t& width,
                     std::uint32_t& height) {
     jpeg_decompress_struct info{};
     JpegErrorTrap trap{};
+    jpeg_progress_mgr progress{};
+    progress.progress_monitor = jpegProgress;
     info.err = jpeg_std_error(&trap.manager);
     trap.manager.error_exit = jpegErrorExit;
     trap.manager.emit_message = jpegQuiet;
@@ -161,12 +178,18 @@ bool decodeJpegRows(std::span<const std::uint8_t> bytes, std::vector<std::uint8_
         return false;
     }
     jpeg_create_decompress(&info);
+    info.mem->max_memory_to_use = kJpegDecoderMemory;
+    info.progress = &progress;
     jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&info, TRUE);
+    if (info.image_width > kMaxJpegSide || info.image_height > kMaxJpegSide ||
+        std::uint64_t{info.image_width} * info.image_height > kMaxJpegPixels) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
     info.out_color_space = JCS_RGB; // grey pictures are widened; CMYK ones fail here
     jpeg_start_decompress(&info);
-    if (info.output_components != 3 ||
-        std::uint64_t{info.output_width} * info.output_height > kMaxJpegPixels) {
+    if (info.output_components != 3) {
         jpeg_destroy_decompress(&info);
         return false;
     }
@@ -297,7 +320,8 @@ Decoded decodeTextureFile(const std::string& fileName) {
 
 std::optional<LoadError> LoadTextureFile(const std::string& fileName, std::uint32_t& texture,
                                          TextureMaker& maker, std::vector<TextureMessage>& messages) {
-    Decoded decoded = decodeTextureFile(fileName);
+    // Pictures are named by skin files and may differ in case from the files of the pack.
+    Decoded decoded = decodeTextureFile(platform::resolveCaseInsensitive(fileName).string());
     if (auto* image = std::get_if<PixelImage>(&decoded)) {
         texture = maker.make(*image);
     } else if (auto* message = std::get_if<TextureMessage>(&decoded)) {

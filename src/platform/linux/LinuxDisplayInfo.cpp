@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 // an unknown ID calls the debug hook, which would otherwise be a null pointer.
 void quietMessage(char*, ...) {}
 // Called only when libpci runs out of memory, and it must not return.
-[[noreturn]] void fatalError(char*, ...) {
+__attribute__((noreturn)) void fatalError(char*, ...) {
     std::abort();
 }
 

@@ -13,8 +13,19 @@ std::optional<std::string> readFirstLine(const std::filesystem::path& file) {
     if (!in) {
         return std::nullopt;
     }
+    // Read up to the limit and no further: a file in the tree that never ends (a device, a pipe) must not
+    // keep the reader busy or its memory growing.
     std::string line;
-    if (!std::getline(in, line) && line.empty()) {
+    bool ended = false;
+    char c = 0;
+    while (line.size() <= kMaxValueLine && in.get(c)) {
+        if (c == '\n') {
+            ended = true;
+            break;
+        }
+        line += c;
+    }
+    if (line.size() > kMaxValueLine || (!ended && line.empty())) {
         return std::nullopt;
     }
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {

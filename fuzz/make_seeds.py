@@ -1,0 +1,155 @@
+#!/usr/bin/env python3
+"""Writes the hand-made seed inputs of fuzz/corpus/ (run by hand from the source tree; the output is kept in
+git).  Each reader gets the program's own small data files and a few edge cases: a picture of one pixel, rows
+that need padding, the largest fields a header may hold, Windows line ends, names at their full width."""
+import os
+import shutil
+import struct
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+CORPUS = os.path.join(ROOT, "fuzz", "corpus")
+MARK = b"<|>"
+
+
+def put(target, name, data):
+    os.makedirs(os.path.join(CORPUS, target), exist_ok=True)
+    with open(os.path.join(CORPUS, target, name), "wb") as f:
+        f.write(data)
+
+
+def copy(target, source, name=None):
+    put(target, name or os.path.basename(source), open(os.path.join(ROOT, source), "rb").read())
+
+
+def fixed(text, width):
+    raw = text.encode()[:width]
+    return raw + b"\0" * (width - len(raw))
+
+
+# --- pictures -------------------------------------------------------------------------------------------
+
+def bmp(width, height, bits=24, palette=0, image_size=0, pixel=b"\x10\x20\x30"):
+    stride = (width * 3 + 3) // 4 * 4
+    rows = b"".join((pixel * width).ljust(stride, b"\0") for _ in range(abs(height)))
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, 0, image_size, 0, 0, palette, 0)
+    header = b"BM" + struct.pack("<IHHI", 54 + palette + len(rows), 0, 0, 54 + palette)
+    return header + info + b"\xaa" * palette + rows
+
+
+def tga(width, height, bits=24, image_type=2, top=False, image_id=b""):
+    header = struct.pack("<BBBHHBHHHHBB", len(image_id), 0, image_type, 0, 0, 0, 0, 0, width, height, bits,
+                         0x20 if top else 0)
+    pixel = bytes(range(1, bits // 8 + 1))
+    return header + image_id + pixel * (width * height)
+
+
+# --- models ---------------------------------------------------------------------------------------------
+
+def md3(frames=2, tags=("tag_torso",), surfaces=(("l_legs", 3, (0, 1, 2)),), name="seed"):
+    out = b"IDP3" + struct.pack("<i", 15) + fixed(name, 64) + struct.pack("<i", 0)
+    ofs_frames = 108
+    ofs_tags = ofs_frames + frames * 56
+    ofs_surfaces = ofs_tags + frames * len(tags) * 112
+    out += struct.pack("<8i", frames, len(tags), len(surfaces), 0, ofs_frames, ofs_tags, ofs_surfaces, 0)
+    for f in range(frames):
+        out += struct.pack("<10f", *([float(f)] * 10)) + fixed("frame%d" % f, 16)
+    for f in range(frames):
+        for t, tag in enumerate(tags):
+            out += fixed(tag, 64) + struct.pack("<12f", f, t, 1, 1, 0, 0, 0, 1, 0, 0, 0, 1)
+    for mesh, verts, indices in surfaces:
+        tris = len(indices) // 3
+        ofs_tri = 108
+        ofs_shader = ofs_tri + tris * 12
+        ofs_st = ofs_shader + 68
+        ofs_xyz = ofs_st + verts * 8
+        ofs_end = ofs_xyz + verts * frames * 8
+        out += b"IDP3" + fixed(mesh, 64) + struct.pack("<10i", 0, frames, 1, verts, tris, ofs_tri, ofs_shader,
+                                                        ofs_st, ofs_xyz, ofs_end)
+        out += struct.pack("<%di" % len(indices), *indices)
+        out += fixed("shader", 64) + struct.pack("<i", 0)
+        out += b"".join(struct.pack("<ff", v / 4, v / 8) for v in range(verts))
+        out += b"".join(struct.pack("<hhhBB", 64 * f + v, 2 * v, -v, v, f) for f in range(frames)
+                        for v in range(verts))
+    return out
+
+
+def animation(rows=26, first=0, count=2, rate=10, line_end="\n"):
+    lines = ["// seed", "sex\tm", ""]
+    lines += ["%d\t%d\t0\t%d\t\t// row %d" % (first, count, rate, r) for r in range(rows)]
+    return line_end.join(lines).encode() + line_end.encode()
+
+
+def main():
+    for name in ("button_s.bmp",):
+        copy("bmp", "data/" + name)
+    put("bmp", "one-pixel.bmp", bmp(1, 1))
+    put("bmp", "padded-rows-3x2.bmp", bmp(3, 2))
+    put("bmp", "palette-bytes.bmp", bmp(2, 2, palette=8))
+    put("bmp", "image-size-field.bmp", bmp(2, 2, image_size=16))
+    put("bmp", "top-down.bmp", bmp(2, -2))
+    put("bmp", "eight-bit.bmp", bmp(2, 2, bits=8))
+
+    put("tga", "rgb-2x2.tga", tga(2, 2))
+    put("tga", "rgba-top-row-first.tga", tga(2, 1, bits=32, top=True))
+    put("tga", "with-image-id.tga", tga(1, 1, image_id=b"seed"))
+    put("tga", "compressed.tga", tga(1, 1, image_type=10))
+    put("tga", "header-only.tga", tga(0, 0))
+
+    copy("md3", "data/model/railgun/railgun.md3")
+    copy("md3", "data/model/sarge/head.md3")
+    put("md3", "small.md3", md3())
+    put("md3", "two-surfaces.md3", md3(frames=1, tags=("tag_head", "tag_weapon"),
+                                       surfaces=(("u_torso", 4, (0, 1, 2, 2, 3, 0)), ("u_arms", 3, (2, 1, 0)))))
+    put("md3", "tag-name-64.md3", md3(frames=1, tags=("t" * 64,)))
+
+    for part in ("lower", "upper", "head"):
+        copy("skin", "data/model/sarge/%s_default.skin" % part)
+    put("skin", "windows-line-ends.skin", b"l_legs,models/x/lower.tga\r\ntag_torso,\r\nh_head,a/b/head.JPG\r\n")
+    put("skin", "blanks-around-names.skin", b" u_torso , models/x/upper.tga \nu_arms,\tm/upper.tga\t\n")
+    put("skin", "no-folder.skin", b"l_legs,lower.tga\n,\nx\n")
+
+    copy("animation", "data/model/sarge/animation.cfg", "sarge.cfg")
+    put("animation", "small-crlf.cfg", animation(line_end="\r\n"))
+    put("animation", "more-than-26-rows.cfg", animation(rows=40))
+
+    lower = md3(frames=2, tags=("tag_torso",), surfaces=(("l_legs", 3, (0, 1, 2)),), name="lower")
+    upper = md3(frames=2, tags=("tag_head", "tag_weapon"), surfaces=(("u_torso", 3, (0, 1, 2)),), name="upper")
+    head = md3(frames=1, tags=(), surfaces=(("h_head", 3, (2, 1, 0)),), name="head")
+    weapon = md3(frames=1, tags=(), surfaces=(("w_railgun1", 3, (0, 1, 2)),), name="railgun")
+    jpeg = open(os.path.join(CORPUS, "jpeg", "grey-5x3.jpg"), "rb").read()
+    files = [lower, upper, head, b"l_legs,m/lower.tga\n", b"u_torso,m/upper.tga\r\n", b"h_head,m/head.jpg\n",
+             animation(count=2), tga(2, 2), tga(1, 1, bits=32), jpeg, weapon, jpeg]
+    put("character", "small-character", MARK.join(files))
+    put("character", "models-only", MARK.join(files[:3]))
+    no_tags = [md3(frames=2, tags=(), surfaces=(("l_legs", 3, (0, 1, 2)),))] + files[1:]
+    put("character", "lower-body-without-tags", MARK.join(no_tags))
+    upper_case = list(files)
+    upper_case[3:6] = [b"L_LEGS , m/LOWER.TGA \r\n", b"U_TORSO,m/Upper.tga\r\n", b"h_head,m/HEAD.JPG"]
+    put("character", "skins-in-other-case", MARK.join(upper_case))
+
+    copy("mp3", "autotests/audio/fixtures/tone-mono-22050.mp3")
+    copy("mp3", "autotests/audio/fixtures/tone-truncated.mp3")
+    put("mp3", "id3-only.mp3", b"ID3\x03\x00\x00\x00\x00\x00\x0aTIT2\x00\x00\x00\x02\x00\x00\x00x")
+
+    def tree(base, names):
+        return MARK.join(open(os.path.join(ROOT, base, n), "rb").read() if n else b"" for n in names)
+
+    power = "autotests/platform/fixtures/power/discharging/sys/class/power_supply"
+    put("linux", "power-discharging", b"\x00" + tree(power, [
+        "AC/type", "AC/online", "BAT0/type", "BAT0/status", "BAT0/capacity", "BAT0/energy_now",
+        "BAT0/energy_full", "BAT0/power_now", "BAT0/scope", "BAT0/present"]))
+    laptop = "autotests/sysinfo/fixtures/laptop"
+    put("linux", "mountinfo-laptop", b"\x01" + tree(laptop, ["proc/self/mountinfo", "sys/block/sda/dev",
+                                                             "sys/block/sda/removable"]))
+    put("linux", "system-facts-laptop", b"\x02" + tree(laptop, [
+        "etc/os-release", "proc/sys/kernel/osrelease", "proc/sys/kernel/hostname", "proc/meminfo",
+        "proc/asound/pcm"]))
+    put("linux", "input-devices-laptop", b"\x03" + open(os.path.join(
+        ROOT, "autotests/keyboard/fixtures/laptop/proc/bus/input/devices"), "rb").read())
+    put("linux", "dmi-and-hwmon", b"\x04" + MARK.join([b"03/14/2024\n", b"LENOVO\n", b"N3GET54W (1.30 )\n",
+                                                       b"1.30\n", b"coretemp\n", b"45000\n", b"Package id 0\n",
+                                                       b"100000\n", b"2400\n"]))
+
+
+if __name__ == "__main__":
+    main()
