@@ -244,8 +244,8 @@ void FullTestWindowTest::init() {
     services_->processor = std::make_unique<SyntheticProcessor>();
     createWindows(*services_);
     TestForm->Timer1->setInterval(kStepIntervalMs);
-    // The counter shows a fixed count, so the samples are known.
-    Form1->Timer1->stop();
+    // The counter shows a fixed count, so the samples are known: its timer publishes nothing.
+    QObject::disconnect(Form1->Timer1, &QTimer::timeout, nullptr, nullptr);
     Form1->Label3->setText("48");
     user_ = std::make_unique<TestUser>();
 }
@@ -257,7 +257,10 @@ void FullTestWindowTest::cleanup() {
 }
 
 void FullTestWindowTest::runFullTest() {
-    QTimer::singleShot(0, TestForm, [] { TestForm->Button2->click(); });
+    QTimer::singleShot(0, TestForm, [] {
+        TestForm->Button2->click();
+        Form1->Label3->setText("48"); // the window starts its count afresh when the run has it draw
+    });
     MainForm->Button6->click();
     QVERIFY(!user_->timedOut);
 }
@@ -322,14 +325,23 @@ void FullTestWindowTest::wholeSequence() {
     // The page "Итоги" shows both averages, in the locale's numbers.
     const std::string sep = separator().toStdString();
     MainForm->TabSheet3->refresh();
+    // Other tests of the run (battery, sensors, the audio self-test) have lines of their own there too.
     QTreeWidget* list = MainForm->TabSheet3->ListView1;
-    QCOMPARE(list->topLevelItemCount(), 2);
-    QCOMPARE(list->topLevelItem(0)->text(0), QString("Тест производительности"));
-    QCOMPARE(list->topLevelItem(0)->text(1), "47" + separator() + "98 FPS");
-    QCOMPARE(list->topLevelItem(1)->text(0), QString("Реальная частота процессора"));
-    QCOMPARE(
-        list->topLevelItem(1)->text(1),
-        QString::fromStdString(report::fixedNumberText(static_cast<double>(AverageCpuMhz), 2, sep) + " MHz"));
+    const auto row = [list](const QString& what) -> QTreeWidgetItem* {
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            if (list->topLevelItem(i)->text(0) == what) {
+                return list->topLevelItem(i);
+            }
+        }
+        return nullptr;
+    };
+    QTreeWidgetItem* fps = row("Тест производительности");
+    QTreeWidgetItem* mhz = row("Реальная частота процессора");
+    QVERIFY(fps != nullptr && mhz != nullptr);
+    QVERIFY(list->indexOfTopLevelItem(fps) < list->indexOfTopLevelItem(mhz));
+    QCOMPARE(fps->text(1), "47" + separator() + "98 FPS");
+    QCOMPARE(mhz->text(1), QString::fromStdString(
+                               report::fixedNumberText(static_cast<double>(AverageCpuMhz), 2, sep) + " MHz"));
 }
 
 void FullTestWindowTest::counterTextThatIsNoNumber() {
@@ -442,7 +454,9 @@ void FullTestWindowTest::resultsPageIsTheThirdPage() {
     QCOMPARE(pages->tabText(2), QString("Итоги"));
     QCOMPARE(pages->widget(2), static_cast<QWidget*>(MainForm->TabSheet3));
     QCOMPARE(MainForm->TabSheet3->objectName(), QString("TabSheet3"));
-    QVERIFY(MainForm->TabSheet3->ListView1->topLevelItemCount() == 0);
+    // Before any full test only what the machine reports by itself (the battery) may be there.
+    const int before = MainForm->TabSheet3->ListView1->topLevelItemCount();
+    QVERIFY(services_->results.linesOf("full_test").empty());
 
     // A result that arrives while the page is not looked at shows within the main window's next tick.
     results::ResultLine line;
@@ -452,7 +466,11 @@ void FullTestWindowTest::resultsPageIsTheThirdPage() {
     line.value = "59,97 FPS";
     services_->results.put(line);
     MainForm->Timer1->setInterval(50);
-    QTRY_COMPARE_WITH_TIMEOUT(MainForm->TabSheet3->ListView1->topLevelItemCount(), 1, 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        MainForm->TabSheet3->ListView1->topLevelItemCount() > before &&
+            !MainForm->TabSheet3->ListView1->findItems("Тест производительности", Qt::MatchExactly, 0)
+                 .isEmpty(),
+        2000);
     MainForm->Timer1->setInterval(1000);
 }
 
