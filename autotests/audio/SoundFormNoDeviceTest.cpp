@@ -74,6 +74,33 @@ private slots:
         form.close();
         QCOMPARE(recorded.shown().size(), std::size_t(1));
     }
+
+    // The tune is decoded while the windows are built; a file that is there but is no tune is named when it
+    // is played, and a file that is not there at once, as before.
+    void musicFileThatIsNoTune_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("toldAtOnce");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("broken") << QString(VEXLIN_FIXTURES "/not-an-mp3.mp3") << false << "нет звука MP3";
+        QTest::newRow("missing") << QString(VEXLIN_FIXTURES "/no-such-tune.mp3") << true << "не найден";
+    }
+    void musicFileThatIsNoTune() {
+        QFETCH(QString, file);
+        QFETCH(bool, toldAtOnce);
+        QFETCH(QString, words);
+        ScopedRecordingDialogs recorded;
+        AppServices services;
+        TSoundForm form(services, nullptr, file.toStdString());
+        QCOMPARE(recorded.shown().size(), std::size_t(toldAtOnce ? 1 : 0));
+        QVERIFY(!form.sound().musicOpen());
+        form.Button3->click();
+        QVERIFY(!form.sound().musicPlaying());
+        QVERIFY(!recorded.shown().empty());
+        QVERIFY2(recorded.shown().back().text.contains(words), qPrintable(recorded.shown().back().text));
+        QVERIFY2(recorded.shown().back().text.contains(file), qPrintable(recorded.shown().back().text));
+        QVERIFY(form.Button3->isEnabled());
+        QVERIFY(!form.Button4->isEnabled());
+    }
 };
 
 QTEST_MAIN(SoundFormNoDeviceTest)

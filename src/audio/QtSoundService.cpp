@@ -273,9 +273,18 @@ std::int64_t QtSoundService::captureBacklogBytes() const {
 }
 
 std::string QtSoundService::openMusic(const std::filesystem::path& file) {
-    std::string error;
-    runOnSoundThread([&] { error = worker_->music->open(file); });
-    return error;
+    std::error_code ignored;
+    if (QThread::currentThread() == thread_.get() || !std::filesystem::is_regular_file(file, ignored)) {
+        std::string error;
+        runOnSoundThread([&] { error = worker_->music->open(file); });
+        return error;
+    }
+    // Decoding the whole tune takes longer than building every window together: the sound thread does it
+    // meanwhile.  What is asked of the music later queues behind it, so it waits for the tune; a file that
+    // turns out broken says so when it is played.
+    QMetaObject::invokeMethod(
+        worker_, [this, file] { worker_->music->open(file); }, Qt::QueuedConnection);
+    return {};
 }
 
 bool QtSoundService::musicOpen() const {

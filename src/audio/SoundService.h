@@ -40,7 +40,9 @@ public:
     // Recorded bytes not yet handed over: stays below a buffer or two while the receiver keeps up.
     virtual std::int64_t captureBacklogBytes() const = 0;
 
-    // The music: decoded once, played round and round.  Empty string on success, else the user's message.
+    // The music: decoded once, played round and round.  The user's message when the file is not there; else
+    // empty, and the tune may still be decoding: what is asked of the music afterwards waits for it, and a
+    // file that is no tune says so when played (musicOpen() is then false).
     virtual std::string openMusic(const std::filesystem::path& file) = 0;
     virtual bool musicOpen() const = 0;
     // From the start, or from where the last stop left it.

@@ -133,15 +133,17 @@ std::int64_t TFormKlava::steadyMs() const {
 
 // The count covers one opening; going to another window and back is no new opening.
 void TFormKlava::FormShow() {
+    loadFailedThisOpening_ = false;
     coverage_.start(heldKeys ? heldKeys() : std::vector<std::uint32_t>{}, eventClock_.now(steadyMs()));
     showCoverage();
     Timer1->start();
 }
 
 void TFormKlava::FormActivate() {
-    if (backFromLoadError_) {
+    if (backFromLoadError_ || loadFailedThisOpening_) {
         // Coming back from the message about a missing picture is no new activation; loading again would
-        // only show the message again.
+        // only show the message again.  The window manager may hand the activation back more than once (or
+        // before the box ever took it), so the rule holds for the whole opening.
         backFromLoadError_ = false;
         return;
     }
@@ -160,6 +162,7 @@ void TFormKlava::FormClose() {
     // A message about a missing picture that took the activation away ends with the window; the next
     // opening is a new activation, hook and all.
     backFromLoadError_ = false;
+    loadFailedThisOpening_ = false;
     qApp->removeEventFilter(this);
     Timer1->stop();
     coverage_.tick(eventClock_.now(steadyMs()));
@@ -199,6 +202,7 @@ bool TFormKlava::loadImages() {
     }
     if (!error.isEmpty()) {
         releaseImages();
+        loadFailedThisOpening_ = true;
         loadErrorShowing_ = true;
         dialogs().message(this, QApplication::applicationName(), error, Dialogs::Icon::Critical);
         loadErrorShowing_ = false;

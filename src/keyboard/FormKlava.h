@@ -85,6 +85,7 @@ private:
     QElapsedTimer steady_;
     bool loadErrorShowing_ = false;
     bool backFromLoadError_ = false;
+    bool loadFailedThisOpening_ = false; // the message was shown once; it is not shown again until reopened
 };
 
 } // namespace vexlin
