@@ -54,8 +54,8 @@ ResultsPage::ResultsPage(const results::ResultsStore& results, QWidget* parent)
     ListView1->setRootIsDecorated(false);
     ListView1->setUniformRowHeights(true);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView1->setColumnWidth(kWhatColumn, 250);
-    ListView1->setColumnWidth(kValueColumn, 150);
+    ListView1->setColumnWidth(kWhatColumn, 190);
+    ListView1->setColumnWidth(kValueColumn, 260); // values (capacities, battery identity) are the long texts
     ListView1->header()->setStretchLastSection(true);
 
     auto* layout = new QVBoxLayout(this);
