@@ -1,5 +1,7 @@
 #include "report/Json.h"
 
+#include "report/ReportJson.h"
+
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -70,6 +72,25 @@ INSTANTIATE_TEST_SUITE_P(
                                 "9223372036854775807"},
                       NumberRow{"emptyOptional", Json::orNull(std::optional<int>{}), "null"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+struct BiosRow {
+    const char* name;
+    std::string bytes;
+    std::vector<std::string> strings;
+};
+
+class BiosStrings : public ::testing::TestWithParam<BiosRow> {};
+
+TEST_P(BiosStrings, SplitAtEachNulWithoutEmptyOnes) {
+    EXPECT_EQ(biosStrings(GetParam().bytes), GetParam().strings);
+}
+
+using namespace std::string_literals;
+INSTANTIATE_TEST_SUITE_P(Rows, BiosStrings,
+                         ::testing::Values(BiosRow{"none", "", {}}, BiosRow{"one", "SeaBIOS\0"s, {"SeaBIOS"}},
+                                           BiosRow{"unended", "LENOVO\0N2HET70W"s, {"LENOVO", "N2HET70W"}},
+                                           BiosRow{"emptyBetween", "\0\0A\0\0B\0"s, {"A", "B"}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace vexlin::report

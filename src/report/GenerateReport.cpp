@@ -69,20 +69,6 @@ void gatherInventory(const SystemPage& p, ReportInputs& in) {
     in.displayModes = LabelledLines{labelText(p, "Label19"), listLines(p.ListBox1)};
 }
 
-// The BIOS strings as the system gives them: NUL-ended, the empty ones left out.
-std::vector<std::string> biosStrings(const std::string& bytes) {
-    std::vector<std::string> strings;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        const auto end = std::min(bytes.find('\0', start), bytes.size());
-        if (end > start) {
-            strings.push_back(bytes.substr(start, end - start));
-        }
-        start = end + 1;
-    }
-    return strings;
-}
-
 ProcessorFacts readProcessor(const platform::Processor& processor) {
     const auto dump = sysinfo::readCpuid(processor);
     const std::string vendor = sysinfo::registerText(dump.leaf0.ebx) + sysinfo::registerText(dump.leaf0.edx) +

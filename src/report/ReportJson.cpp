@@ -2,6 +2,8 @@
 
 #include "report/Json.h"
 
+#include <algorithm>
+
 namespace vexlin::report {
 
 namespace {
@@ -187,6 +189,19 @@ ProcessorFacts processorFacts(std::uint32_t highestLeaf, const std::string& vend
             baseFamily == 0x6 || baseFamily == 0xF ? baseModel + (((leaf1Eax >> 16) & 0xF) << 4) : baseModel;
     }
     return facts;
+}
+
+std::vector<std::string> biosStrings(const std::string& bytes) {
+    std::vector<std::string> strings;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        const auto end = std::min(bytes.find('\0', start), bytes.size());
+        if (end > start) {
+            strings.push_back(bytes.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    return strings;
 }
 
 std::string reportJson(const ReportRecord& record) {

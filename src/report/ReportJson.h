@@ -66,6 +66,9 @@ struct ReportRecord {
 
 std::string reportJson(const ReportRecord& record);
 
+// The BIOS version strings as the system gives them (each ended by a NUL), the empty ones left out.
+std::vector<std::string> biosStrings(const std::string& bytes);
+
 // Vendor, brand, family, model and stepping from the identification leaves, as they are read.
 ProcessorFacts processorFacts(std::uint32_t highestLeaf, const std::string& vendor, std::uint32_t leaf1Eax,
                               const std::string& brand);
