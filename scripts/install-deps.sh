@@ -13,6 +13,7 @@ packages=(
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils
   # file formats and hardware facts
   libjpeg62-turbo-dev libmpg123-dev libpci-dev pci.ids libxrandr-dev libx11-dev libzip-dev libpugixml-dev
+  libfontconfig-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # headless desktop for window, OpenGL and audio tests

@@ -8,6 +8,8 @@
 # program given after RUNS (an older one, say) are timed in the same turns, so that all see the same load.
 # The processor time each had used when its window mapped is printed too (in 10 ms ticks): the program
 # lowers its interface thread to idle priority, so on a busy machine its wall time is mostly waiting.
+# Both start in a desktop session with a session bus, as on a user's desktop; NO_SESSION_BUS=1 leaves it
+# out (then Qt's accessibility bridge starts a bus of its own in every program that shows a label).
 set -eu
 build=${1:?usage: startup-ratio.sh BUILD_DIR [RUNS] [OTHER_VEXLIN...]}
 runs=${2:-7}
@@ -18,6 +20,10 @@ trap headless_cleanup EXIT
 unset DISPLAY WAYLAND_DISPLAY
 start_headless_display
 start_headless_audio
+if [[ -z ${NO_SESSION_BUS:-} ]]; then
+    unset DBUS_SESSION_BUS_ADDRESS
+    start_headless_session_bus
+fi
 
 timer=$build/bench/app/map_timer
 bare=$build/bench/app/bare_qt_window

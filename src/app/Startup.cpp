@@ -6,6 +6,7 @@
 #include "app/LogoForm.h"
 #include "app/MainForm.h"
 #include "app/OptionsForm.h"
+#include "app/StartupWarmUp.h"
 #include "app/shared/Dialogs.h"
 #include "audio/QtSoundService.h"
 #include "audio/SoundForm.h"
@@ -68,7 +69,9 @@ AppServices startServices(const std::filesystem::path& sysfsRoot) {
 }
 
 int runVexlin(int& argc, char** argv, const std::filesystem::path& sysfsRoot) {
+    StartupWarmUp warmUp;
     VexlinApplication app(argc, argv);
+    warmUp.applicationReady();
     QApplication::setApplicationName("Vexlin");
     // The Wayland app id: the compositor finds the menu entry, and with it the icon, under this name.
     QGuiApplication::setDesktopFileName("org.vexlin.Vexlin");
@@ -80,6 +83,7 @@ int runVexlin(int& argc, char** argv, const std::filesystem::path& sysfsRoot) {
 
     AppServices services = startServices(sysfsRoot);
     {
+        warmUp.waitForFonts();
         auto splash = std::make_unique<TLogoForm>(*services.power);
         splash->show();
         splash->repaint();

@@ -1,7 +1,5 @@
 #include "audio/MusicPlayer.h"
 
-#include "audio/Mp3Decoder.h"
-
 #include <QAudioFormat>
 #include <QAudioSink>
 #include <QIODevice>
@@ -46,8 +44,11 @@ MusicPlayer::~MusicPlayer() {
 }
 
 std::string MusicPlayer::open(const std::filesystem::path& file) {
+    return adopt(audio::decodeMp3File(file));
+}
+
+std::string MusicPlayer::adopt(audio::DecodeResult decoded) {
     stop();
-    audio::DecodeResult decoded = audio::decodeMp3File(file);
     if (!decoded.ok()) {
         loop_ = audio::PcmLoop();
         rate_ = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/Mp3Decoder.h"
 #include "audio/PcmLoop.h"
 
 #include <QObject>
@@ -25,6 +26,8 @@ public:
     // Decodes the whole file.  Returns an empty string when the player is open, else the message for the
     // user; a failed open leaves the player closed (and any earlier music gone).
     std::string open(const std::filesystem::path& file);
+    // The same for a file decoded elsewhere (on a thread of its own, say).
+    std::string adopt(audio::DecodeResult decoded);
     bool isOpen() const { return loop_.frames() > 0; }
     const std::string& openError() const { return openError_; }
 

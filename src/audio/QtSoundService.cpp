@@ -14,6 +14,7 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <future>
 #include <optional>
 
 namespace vexlin {
@@ -51,7 +52,7 @@ public:
     void init() {
         // The first use of the sound back end starts its client thread: from here, at this thread's priority.
         QMediaDevices::defaultAudioOutput();
-        music = new MusicPlayer(this);
+        music_ = new MusicPlayer(this);
     }
     ~Worker() override {
         closeCapture();
@@ -131,7 +132,20 @@ public:
         clipBuffer_.reset();
     }
 
-    MusicPlayer* music = nullptr;
+    // The player, with a tune still being decoded taken in first: whatever is asked of the music waits for
+    // it, and nothing else does.
+    MusicPlayer& player() {
+        if (pendingMusic_.valid()) {
+            std::shared_future<audio::DecodeResult> pending = std::move(pendingMusic_);
+            pendingMusic_ = {};
+            music_->adopt(pending.get());
+        }
+        return *music_;
+    }
+    void expectMusic(std::shared_future<audio::DecodeResult> decoding) {
+        player(); // an earlier tune still on its way is taken in (and replaced) first
+        pendingMusic_ = std::move(decoding);
+    }
 
 private:
     void readCaptured() {
@@ -152,6 +166,9 @@ private:
         }
     }
 
+    MusicPlayer* music_ = nullptr;
+    std::shared_future<audio::DecodeResult> pendingMusic_;
+
     QAudioSource* source_ = nullptr;
     QIODevice* stream_ = nullptr;
     std::optional<audio::CaptureAssembler> assembler_;
@@ -164,7 +181,7 @@ private:
 };
 
 QtSoundService::QtSoundService(platform::NormalPriorityLane* lane)
-    : thread_(std::make_unique<QThread>()), receiver_(std::make_unique<QObject>()) {
+    : lane_(lane), thread_(std::make_unique<QThread>()), receiver_(std::make_unique<QObject>()) {
     thread_->setObjectName("vexlin-sound");
     // A thread takes the scheduling policy of the thread that creates it.
     if (lane != nullptr) {
@@ -178,6 +195,9 @@ QtSoundService::QtSoundService(platform::NormalPriorityLane* lane)
 }
 
 QtSoundService::~QtSoundService() {
+    if (decoder_.joinable()) {
+        decoder_.join();
+    }
     runOnSoundThread([this] { delete worker_; });
     worker_ = nullptr;
     thread_->quit();
@@ -276,46 +296,54 @@ std::string QtSoundService::openMusic(const std::filesystem::path& file) {
     std::error_code ignored;
     if (QThread::currentThread() == thread_.get() || !std::filesystem::is_regular_file(file, ignored)) {
         std::string error;
-        runOnSoundThread([&] { error = worker_->music->open(file); });
+        runOnSoundThread([&] { error = worker_->player().open(file); });
         return error;
     }
-    // Decoding the whole tune takes longer than building every window together: the sound thread does it
-    // meanwhile.  What is asked of the music later queues behind it, so it waits for the tune; a file that
-    // turns out broken says so when it is played.
+    // Decoding the whole tune takes longer than building every window together, so a thread of its own does
+    // it meanwhile.  Not the sound thread: the device list and the capture must not queue behind it.  What
+    // is asked of the music later waits for the tune; a file that turns out broken says so when it is
+    // played.
+    if (decoder_.joinable()) {
+        decoder_.join();
+    }
+    auto decoding = std::make_shared<std::promise<audio::DecodeResult>>();
+    std::shared_future<audio::DecodeResult> decoded = decoding->get_future().share();
+    auto decode = [decoding, file] { decoding->set_value(audio::decodeMp3File(file)); };
+    decoder_ = lane_ != nullptr ? lane_->startThread(decode) : std::thread(decode);
     QMetaObject::invokeMethod(
-        worker_, [this, file] { worker_->music->open(file); }, Qt::QueuedConnection);
+        worker_, [this, decoded] { worker_->expectMusic(decoded); }, Qt::QueuedConnection);
     return {};
 }
 
 bool QtSoundService::musicOpen() const {
     bool open = false;
-    runOnSoundThread([&] { open = worker_->music->isOpen(); });
+    runOnSoundThread([&] { open = worker_->player().isOpen(); });
     return open;
 }
 
 std::string QtSoundService::playMusic(bool fromStart) {
     std::string error;
-    runOnSoundThread([&] { error = worker_->music->play(fromStart); });
+    runOnSoundThread([&] { error = worker_->player().play(fromStart); });
     return error;
 }
 
 void QtSoundService::stopMusic() {
-    runOnSoundThread([this] { worker_->music->stop(); });
+    runOnSoundThread([this] { worker_->player().stop(); });
 }
 
 bool QtSoundService::musicPlaying() const {
     bool playing = false;
-    runOnSoundThread([&] { playing = worker_->music->isPlaying(); });
+    runOnSoundThread([&] { playing = worker_->player().isPlaying(); });
     return playing;
 }
 
 void QtSoundService::setVolumeWord(std::uint32_t word) {
-    runOnSoundThread([&] { worker_->music->setVolumeWord(word); });
+    runOnSoundThread([&] { worker_->player().setVolumeWord(word); });
 }
 
 std::optional<std::uint32_t> QtSoundService::volumeWord() const {
     std::optional<std::uint32_t> word;
-    runOnSoundThread([&] { word = worker_->music->volumeWord(); });
+    runOnSoundThread([&] { word = worker_->player().volumeWord(); });
     return word;
 }
 

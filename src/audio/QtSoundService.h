@@ -6,6 +6,7 @@
 #include <QObject>
 #include <atomic>
 #include <memory>
+#include <thread>
 
 class QEventLoop;
 class QThread;
@@ -52,7 +53,10 @@ private:
 
     void deliver(int generation, const std::vector<std::uint8_t>& buffer, bool last);
 
+    platform::NormalPriorityLane* lane_ = nullptr;
     std::unique_ptr<QThread> thread_;
+    // Decodes the tune that openMusic named, at the lane's priority; joined before the next one.
+    std::thread decoder_;
     Worker* worker_ = nullptr;
     // Lives on the calling thread; the sound thread posts full buffers to it.
     std::unique_ptr<QObject> receiver_;
