@@ -248,6 +248,34 @@ private slots:
                  qPrintable(QString("%1 %2").arg(brand.blue).arg(brand.black)));
     }
 
+    void pictureKeepsLinesReadBetweenWritesAndAClearWipesWaitingOnes() {
+        InfoPicture picture;
+        picture.writeLine("Label: ", "value");
+        QVERIFY(inkInLine(picture.image(), 0).blue > 0); // drawn when read
+        picture.writeLine("", "second");
+        const QImage& both = picture.image();
+        QVERIFY(inkInLine(both, 0).blue > 0); // the first line survives the second drawing
+        QVERIFY(inkInLine(both, 1).black > 0);
+
+        picture.writeLine("Waiting: ", "never read");
+        picture.clear();
+        const QImage& cleared = picture.image();
+        for (int line = 0; line < 3; ++line) {
+            const InkCount ink = inkInLine(cleared, line);
+            QCOMPARE(ink.blue + ink.black, 0);
+        }
+        QCOMPARE(picture.cursor(), 1);
+
+        // Past the 24 lines the picture is made for, it grows and keeps what it had.
+        for (int line = 0; line < 30; ++line) {
+            picture.writeLine(QString("L%1: ").arg(line), "v");
+        }
+        const QImage& tall = picture.image();
+        QVERIFY(tall.height() >= 1 + 30 * InfoPicture::kLineStep);
+        QVERIFY(inkInLine(tall, 0).blue > 0);
+        QVERIFY(inkInLine(tall, 29).blue > 0);
+    }
+
     void displayModesAreFilledOnceAtCreation() {
         FakeServices fake;
         SystemPage page(fake.services);
@@ -338,9 +366,10 @@ private slots:
                     ->text()
                     .startsWith(QString("%1 на ").arg(qRound(screen->geometry().width() * ratio))));
         QVERIFY(!window.findChild<QLabel*>("StaticText19")->text().isEmpty());
-        // Whether a fixed disk is listed depends on the machine (a container's root is an overlay); the heading
-        // is always there.
-        QCOMPARE(window.findChild<QListWidget*>("ListBox3")->item(0)->text(), QString("Информация о разделах"));
+        // Whether a fixed disk is listed depends on the machine (a container's root is an overlay); the
+        // heading is always there.
+        QCOMPARE(window.findChild<QListWidget*>("ListBox3")->item(0)->text(),
+                 QString("Информация о разделах"));
     }
 };
 

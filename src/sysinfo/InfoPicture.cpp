@@ -19,13 +19,18 @@ InfoPicture::InfoPicture(QWidget* parent) : QWidget(parent) {
 }
 
 void InfoPicture::clear() {
-    image_ = QImage(kImageWidth, 1 + 24 * kLineStep, QImage::Format_RGB32);
-    image_.fill(faceColour(*this));
+    image_ = QImage();
+    pending_.clear();
     cursor_ = 1;
     update();
 }
 
-void InfoPicture::ensureHeight(int height) {
+const QImage& InfoPicture::image() const {
+    drawPending();
+    return image_;
+}
+
+void InfoPicture::ensureHeight(int height) const {
     if (height <= image_.height()) {
         return;
     }
@@ -36,29 +41,43 @@ void InfoPicture::ensureHeight(int height) {
 }
 
 void InfoPicture::writeLine(const QString& label, const QString& value) {
-    const QFontMetrics metrics(font());
-    ensureHeight(cursor_ + kLineStep + metrics.height());
-    QPainter painter(&image_);
-    painter.setFont(font());
-    const int baseline = cursor_ + metrics.ascent();
-    int x = kLeftMargin;
-    if (!label.isEmpty()) {
-        painter.setPen(QColor(0, 0, 255));
-        painter.drawText(x, baseline, label);
-        x += metrics.horizontalAdvance(label);
-    }
-    if (!value.isEmpty()) {
-        painter.setPen(Qt::black);
-        painter.drawText(x, baseline, value);
-    }
+    pending_.push_back({cursor_, label, value});
     cursor_ += kLineStep;
     update();
+}
+
+void InfoPicture::drawPending() const {
+    if (image_.isNull()) {
+        image_ = QImage(kImageWidth, 1 + 24 * kLineStep, QImage::Format_RGB32);
+        image_.fill(faceColour(*this));
+    }
+    if (pending_.empty()) {
+        return;
+    }
+    const QFontMetrics metrics(font());
+    ensureHeight(pending_.back().top + kLineStep + metrics.height());
+    QPainter painter(&image_);
+    painter.setFont(font());
+    for (const Line& line : pending_) {
+        const int baseline = line.top + metrics.ascent();
+        int x = kLeftMargin;
+        if (!line.label.isEmpty()) {
+            painter.setPen(QColor(0, 0, 255));
+            painter.drawText(x, baseline, line.label);
+            x += metrics.horizontalAdvance(line.label);
+        }
+        if (!line.value.isEmpty()) {
+            painter.setPen(Qt::black);
+            painter.drawText(x, baseline, line.value);
+        }
+    }
+    pending_.clear();
 }
 
 void InfoPicture::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), faceColour(*this));
-    painter.drawImage(0, 0, image_);
+    painter.drawImage(0, 0, image());
 }
 
 } // namespace vexlin

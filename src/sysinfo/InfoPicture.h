@@ -2,11 +2,15 @@
 
 #include <QImage>
 #include <QWidget>
+#include <vector>
 
 namespace vexlin {
 
 // The processor group's picture (img_info): lines drawn one under the other, the label in blue and the
 // value after it in black, on the button-face colour.  It keeps what was drawn until the next clear.
+// Lines written while nobody looks are drawn when the picture is next painted or read: the page writes
+// its two dozen lines while the main window is being shown, and drawing their glyphs then would hold the
+// window back.
 class InfoPicture : public QWidget {
     Q_OBJECT
 public:
@@ -18,16 +22,26 @@ public:
     void clear();
     void writeLine(const QString& label, const QString& value);
 
-    const QImage& image() const { return image_; }
+    // What has been written so far, drawn.
+    const QImage& image() const;
     int cursor() const { return cursor_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void ensureHeight(int height);
+    struct Line {
+        int top = 0;
+        QString label;
+        QString value;
+    };
 
-    QImage image_;
+    void drawPending() const;
+    void ensureHeight(int height) const;
+
+    // Made and drawn on demand; the widget's look does not change by it.
+    mutable QImage image_;
+    mutable std::vector<Line> pending_;
     int cursor_ = 1;
 };
 
