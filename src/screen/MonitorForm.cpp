@@ -33,12 +33,16 @@ TMonitorForm::TMonitorForm(AppServices& services, QWidget* parent)
     setWindowState(Qt::WindowFullScreen);
     setFocusPolicy(Qt::StrongFocus);
 
+    // Black text on whatever the pattern shows: a label fills no background of its own.  A palette, not a
+    // style sheet per label: two dozen style sheets cost the start of the program a few milliseconds.
+    QPalette labelPalette = palette();
+    labelPalette.setColor(QPalette::WindowText, Qt::black);
     for (int i = 0; i < kLabelCount; ++i) {
         auto* label = new QLabel(this);
         label->setObjectName(QString("Label%1").arg(i + 1));
         const auto& geometry = labelGeometry()[static_cast<std::size_t>(i)];
         label->move(kLabelLeft, geometry.top);
-        label->setStyleSheet("color: black; background: transparent;");
+        label->setPalette(labelPalette);
         label->hide();
         Labels[static_cast<std::size_t>(i)] = label;
     }
@@ -48,16 +52,19 @@ TMonitorForm::TMonitorForm(AppServices& services, QWidget* parent)
     Panel1->setAutoFillBackground(true);
     Panel1->setAttribute(Qt::WA_NoMousePropagation); // a click on the bar is not a click on the page
     std::size_t index = 0;
+    QString buttonStyles; // one sheet for the bar, each button's rule under its name
     for (const auto& design : panelButtons()) {
         auto* button = new QPushButton(QString::fromUtf8(design.caption), Panel1);
         button->setObjectName(design.name);
         button->setGeometry(design.left, kPanelButtonTop, design.width, kPanelButtonHeight);
         button->setFocusPolicy(Qt::NoFocus);
-        button->setStyleSheet(QString("QPushButton { background: %1; color: %2; border: 2px outset #a0a0a0; }"
-                                      "QPushButton:pressed { border-style: inset; }")
-                                  .arg(toQColor(design.colour).name(), toQColor(design.textColour).name()));
+        buttonStyles +=
+            QString("QPushButton#%1 { background: %2; color: %3; border: 2px outset #a0a0a0; }"
+                    "QPushButton#%1:pressed { border-style: inset; }")
+                .arg(design.name, toQColor(design.colour).name(), toQColor(design.textColour).name());
         PanelButtons[index++] = button;
     }
+    Panel1->setStyleSheet(buttonStyles);
     for (std::size_t i = 0; i < 8; ++i) {
         const Rgb colour = panelButtons()[i].colour;
         connect(PanelButtons[i], &QPushButton::clicked, this, [this, colour] { PlainColourClick(colour); });
