@@ -5,6 +5,7 @@
 #include "../audio/PulseHelpers.h"
 #include "app/ShellOpen.h"
 #include "app/Startup.h"
+#include "app/StartupWarmUp.h"
 #include "app/shared/AppServices.h"
 #include "audio/QtSoundService.h"
 #include "sysinfo/ClockMeasurement.h"
@@ -91,7 +92,23 @@ private slots:
         qputenv("BROWSER", tools_.filePath("browser").toUtf8());
 
         services_ = startServices();
+        {
+            // As at start-up: the warm-up connects to the session bus before the interface thread is lowered.
+            StartupWarmUp warmUp;
+            warmUp.applicationReady();
+        }
         services_.priority->lowerCurrentThreadToIdle();
+    }
+
+    void busThreadRunsNormally() {
+        int busThreads = 0;
+        for (const auto& [name, policy] : threads()) {
+            if (name == "QDBusConnection") {
+                ++busThreads;
+                QCOMPARE(policy, SCHED_OTHER);
+            }
+        }
+        QCOMPARE(busThreads, 1);
     }
 
     void onlyTheInterfaceThreadIsIdle() {
