@@ -12,6 +12,7 @@
 #include "report/ResultsPage.h"
 #include "report/TestForm.h"
 #include "sysinfo/SystemPage.h"
+#include "text/PlainText.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -341,7 +342,7 @@ void FullTestWindowTest::wholeSequence() {
     QVERIFY(list->indexOfTopLevelItem(fps) < list->indexOfTopLevelItem(mhz));
     QCOMPARE(fps->text(1), "47" + separator() + "98 FPS");
     QCOMPARE(mhz->text(1), QString::fromStdString(
-                               report::fixedNumberText(static_cast<double>(AverageCpuMhz), 2, sep) + " MHz"));
+                               text::fixedNumberText(static_cast<double>(AverageCpuMhz), 2, sep) + " MHz"));
 }
 
 void FullTestWindowTest::counterTextThatIsNoNumber() {

@@ -1,6 +1,7 @@
 #include "report/NumberText.h"
 
 #include "sysinfo/ClockMeasurement.h"
+#include "text/PlainText.h"
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -8,6 +9,8 @@
 
 namespace vexlin::report {
 namespace {
+
+using text::fixedNumberText;
 
 struct ReadRow {
     const char* name;
@@ -131,6 +134,29 @@ TEST(FixedNumberText, LargestDoubleIsWrittenWhole) {
     EXPECT_TRUE(text.ends_with(",00")) << text;
     EXPECT_DOUBLE_EQ(readNumber(text, ","), 1.7976931348623157e308);
 }
+
+struct TrimRow {
+    const char* text;
+    const char* blanks; // nullptr: the default set
+    const char* expected;
+};
+
+class Trimmed : public ::testing::TestWithParam<TrimRow> {};
+
+TEST_P(Trimmed, DropsOnlyTheGivenBlanksAtTheEnds) {
+    const TrimRow& row = GetParam();
+    const std::string_view got =
+        row.blanks != nullptr ? text::trimmed(row.text, row.blanks) : text::trimmed(row.text);
+    EXPECT_EQ(got, row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Trimmed,
+                         ::testing::Values(TrimRow{"lower.tga\r\n", nullptr, "lower.tga"},
+                                           TrimRow{" \t h_Head, head.tga \r", nullptr, "h_Head, head.tga"},
+                                           TrimRow{"\r\n \t", nullptr, ""}, TrimRow{"", nullptr, ""},
+                                           TrimRow{"x", nullptr, "x"},
+                                           TrimRow{" 12,5\r", " \t", "12,5\r"}, // a number keeps a CR
+                                           TrimRow{"\t-3 ", " \t", "-3"}));
 
 } // namespace
 } // namespace vexlin::report

@@ -3,11 +3,15 @@
 #include "gfx/ByteReader.h"
 #include "gfx/Textures.h"
 #include "platform/CaseInsensitivePath.h"
+#include "text/PlainText.h"
 
 #include <cmath>
 #include <numbers>
 
 namespace vexlin::gfx {
+// Skin files written on Windows end their lines with CR LF, and hand-edited ones leave blanks around names.
+using text::trimmed;
+
 namespace {
 
 constexpr std::int64_t kHeaderSize = 108;
@@ -238,21 +242,6 @@ private:
     const std::string& fileName_;
     ByteReader in_;
 };
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-// Skin files written on Windows end their lines with CR LF, and hand-edited ones leave blanks around names.
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
 
 } // namespace
 

@@ -2,6 +2,7 @@
 
 #include "app/shared/Globals.h"
 #include "report/NumberText.h"
+#include "text/PlainText.h"
 
 #include <algorithm>
 #include <utility>
@@ -184,7 +185,7 @@ void FullTestSequencer::putResult(std::string_view key, std::string_view what, s
     line.source = std::string(kSource);
     line.key = std::string(key);
     line.what = std::string(what);
-    line.value = fixedNumberText(static_cast<double>(average), 2, decimalSeparator_) + " " + unitText;
+    line.value = text::fixedNumberText(static_cast<double>(average), 2, decimalSeparator_) + " " + unitText;
     line.facts = {
         {std::string(key), static_cast<double>(average), unitText},
         {"samples", static_cast<std::int64_t>(samples.size()), ""},

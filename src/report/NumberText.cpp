@@ -1,29 +1,19 @@
 #include "report/NumberText.h"
 
+#include "text/PlainText.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <system_error>
 
 namespace vexlin::report {
-namespace {
+using text::trimmed;
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
+namespace {
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
 }
 
 // Moves the leading digits of `rest` onto `out`; answers how many there were.
@@ -75,7 +65,7 @@ NotANumberError::NotANumberError(std::string_view text)
 
 double readNumber(std::string_view text, std::string_view decimalSeparator) {
     std::string plain;
-    if (!toPlainForm(trimmed(text), decimalSeparator, plain)) {
+    if (!toPlainForm(trimmed(text, " \t"), decimalSeparator, plain)) {
         throw NotANumberError(text);
     }
     double value = 0.0;
@@ -84,21 +74,6 @@ double readNumber(std::string_view text, std::string_view decimalSeparator) {
         throw NotANumberError(text);
     }
     return value;
-}
-
-std::string fixedNumberText(double value, int decimals, std::string_view decimalSeparator) {
-    char buffer[400]; // the longest double in fixed notation has 309 digits before the point
-    const int places = std::clamp(decimals, 0, 20);
-    const auto [end, error] =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, places);
-    if (error != std::errc{}) {
-        return {};
-    }
-    std::string text(buffer, end);
-    if (const auto dot = text.find('.'); dot != std::string::npos) {
-        text.replace(dot, 1, decimalSeparator);
-    }
-    return text;
 }
 
 } // namespace vexlin::report

@@ -20,7 +20,4 @@ public:
 // beyond the range of a double.
 double readNumber(std::string_view text, std::string_view decimalSeparator);
 
-// Fixed point with the given number of decimals and the decimal separator, no grouping: "57,50".
-std::string fixedNumberText(double value, int decimals, std::string_view decimalSeparator);
-
 } // namespace vexlin::report

@@ -1,6 +1,7 @@
 #include "sysinfo/ClockMeasurement.h"
 
-#include <charconv>
+#include "text/PlainText.h"
+
 #include <thread>
 
 namespace vexlin::sysinfo {
@@ -11,16 +12,7 @@ double clockMhz(std::uint64_t t0, std::uint64_t t1, double windowMicroseconds) {
 }
 
 std::string clockNumberText(double mhz, std::string_view decimalSeparator) {
-    char buffer[64];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, mhz, std::chars_format::fixed, 2);
-    if (error != std::errc{}) {
-        return {};
-    }
-    std::string text(buffer, end);
-    if (const auto dot = text.find('.'); dot != std::string::npos) {
-        text.replace(dot, 1, decimalSeparator);
-    }
-    return text;
+    return text::fixedNumberText(mhz, 2, decimalSeparator);
 }
 
 std::string clockText(double mhz, std::string_view decimalSeparator) {
