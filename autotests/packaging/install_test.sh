@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix other than the configured one and starts the installed program
 # from an unrelated working directory on the test desktop.  Its data must be found beside it: no message
-# about a missing file appears at start (music, models) or when the keyboard test opens (pictures), and the
+# about a missing file appears at start (music, models, the sound module) or when the keyboard test opens (pictures), and the
 # performance window draws the character.
 #   install_test.sh CMAKE BUILD_DIR
 set -u
@@ -17,7 +17,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 prefix=$work/prefix
 "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" || fail "cmake --install failed"
-for f in bin/vexlin share/vexlin/data/klava.bmp share/vexlin/data/FruitCocktail.mp3 \
+for f in bin/vexlin lib/vexlin/modules/vexlin-sound.so share/vexlin/data/klava.bmp share/vexlin/data/FruitCocktail.mp3 \
          share/vexlin/data/model/sarge/animation.cfg share/applications/org.vexlin.Vexlin.desktop \
          share/metainfo/org.vexlin.Vexlin.metainfo.xml share/icons/hicolor/scalable/apps/org.vexlin.Vexlin.svg \
          share/icons/hicolor/16x16/apps/org.vexlin.Vexlin.png share/doc/vexlin/copyright; do

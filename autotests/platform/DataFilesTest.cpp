@@ -11,6 +11,7 @@
 namespace fs = std::filesystem;
 using vexlin::platform::DataRootPlaces;
 using vexlin::platform::dataRoots;
+using vexlin::platform::moduleDirectories;
 using vexlin::platform::normaliseDataPath;
 using vexlin::platform::resolveDataPath;
 
@@ -125,5 +126,41 @@ TEST(DataFiles, NothingThereAtAllNamesTheFirstRoot) {
     EXPECT_EQ(resolveDataPath("data/x.mp3", {"/nonexistent-a", "/nonexistent-b"}),
               fs::path("/nonexistent-a/data/x.mp3"));
 }
+
+// --- where the modules are looked for: a build tree, an installed tree moved elsewhere, the configured one
+// --
+
+struct ModuleDirsRow {
+    const char* name;
+    fs::path executableDirectory;
+    fs::path compiledIn;
+    std::vector<fs::path> directories;
+};
+
+class ModuleDirectoriesOrder : public ::testing::TestWithParam<ModuleDirsRow> {};
+
+TEST_P(ModuleDirectoriesOrder, AreListedBestFirstWithoutRepeats) {
+    EXPECT_EQ(moduleDirectories(GetParam().executableDirectory, GetParam().compiledIn),
+              GetParam().directories);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DataFiles, ModuleDirectoriesOrder,
+    ::testing::Values(
+        ModuleDirsRow{"BuildTreeBesideTheProgram",
+                      "/src/vexlin/build/src/app",
+                      "/usr/local/lib/vexlin/modules",
+                      {"/src/vexlin/build/src/app", "/usr/local/lib/vexlin/modules"}},
+        ModuleDirsRow{"InstalledWhereConfigured",
+                      "/usr/bin",
+                      "/usr/lib/vexlin/modules",
+                      {"/usr/bin", "/usr/lib/vexlin/modules"}},
+        ModuleDirsRow{"InstalledIntoAnotherPrefix",
+                      "/opt/v/./bin/",
+                      "/usr/local/lib/vexlin/modules",
+                      {"/opt/v/bin", "/opt/v/lib/vexlin/modules", "/usr/local/lib/vexlin/modules"}},
+        ModuleDirsRow{"ExecutableUnknown", "", "/usr/lib/vexlin/modules", {"/usr/lib/vexlin/modules"}},
+        ModuleDirsRow{"NothingKnown", "", "", {}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -8,10 +8,11 @@
 #include "app/OptionsForm.h"
 #include "app/StartupWarmUp.h"
 #include "app/shared/Dialogs.h"
-#include "audio/QtSoundService.h"
 #include "audio/SoundForm.h"
+#include "audio/SoundModule.h"
 #include "gfx/PerformanceForm.h"
 #include "keyboard/FormKlava.h"
+#include "platform/DataFiles.h"
 #include "platform/Factory.h"
 #include "report/TestForm.h"
 #include "screen/MonitorForm.h"
@@ -62,9 +63,10 @@ void destroyWindows() {
 
 AppServices startServices(const std::filesystem::path& sysfsRoot) {
     AppServices services = AppServices::forThisSystem(sysfsRoot);
-    // Before the user-interface thread goes idle: the sound thread and the sound server's client thread
-    // start from the lane at normal priority.
-    services.sound = std::make_unique<QtSoundService>(services.lane.get());
+    // The sound module is loaded while the windows are built, on a thread from the lane: the sound thread
+    // and the sound server's client thread it starts run at normal priority.
+    services.sound =
+        audio::loadSoundServiceAside(*services.lane, platform::modulePath(audio::kSoundModuleFile));
     return services;
 }
 

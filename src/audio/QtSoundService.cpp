@@ -181,7 +181,7 @@ private:
 };
 
 QtSoundService::QtSoundService(platform::NormalPriorityLane* lane)
-    : lane_(lane), thread_(std::make_unique<QThread>()), receiver_(std::make_unique<QObject>()) {
+    : lane_(lane), thread_(std::make_unique<QThread>()) {
     thread_->setObjectName("vexlin-sound");
     // A thread takes the scheduling policy of the thread that creates it.
     if (lane != nullptr) {
@@ -191,7 +191,10 @@ QtSoundService::QtSoundService(platform::NormalPriorityLane* lane)
     }
     worker_ = new Worker;
     worker_->moveToThread(thread_.get());
-    runOnSoundThread([this] { worker_->init(); });
+    // Connecting to the sound server takes a few milliseconds; the start goes on meanwhile.  Every later
+    // call is queued behind this one, so none sees the worker unready.
+    QMetaObject::invokeMethod(
+        worker_, [this] { worker_->init(); }, Qt::QueuedConnection);
 }
 
 QtSoundService::~QtSoundService() {
@@ -231,6 +234,10 @@ void QtSoundService::startCapture(const audio::CaptureSettings& settings, Buffer
     posted_ = 0;
     filling_ = 0;
     const int generation = ++generation_;
+    // The service may have been made on another thread; the buffers go to the one that records.
+    if (!receiver_ || receiver_->thread() != QThread::currentThread()) {
+        receiver_ = std::make_unique<QObject>();
+    }
     QObject* receiver = receiver_.get();
     auto post = [this, receiver, generation](std::vector<std::uint8_t> buffer, bool last) {
         posted_ += static_cast<std::int64_t>(buffer.size());

@@ -16,8 +16,8 @@ namespace vexlin {
 // The sound service over Qt Multimedia.  Every stream lives on a sound thread of its own, started from the
 // normal-priority lane when one is given: the sound server's client thread, the capture and the code that
 // refills the music buffer then never inherit the idle priority of the user-interface thread.  Calls block
-// until the sound thread has done them; full capture buffers come back to the calling thread as posted
-// events, in order.
+// until the sound thread has done them; full capture buffers come back to the thread that started the
+// capture as posted events, in order.  It may be made on any thread.
 class QtSoundService final : public audio::SoundService {
 public:
     explicit QtSoundService(platform::NormalPriorityLane* lane = nullptr);
@@ -58,7 +58,7 @@ private:
     // Decodes the tune that openMusic named, at the lane's priority; joined before the next one.
     std::thread decoder_;
     Worker* worker_ = nullptr;
-    // Lives on the calling thread; the sound thread posts full buffers to it.
+    // Lives on the thread that started the capture; the sound thread posts full buffers to it.
     std::unique_ptr<QObject> receiver_;
     BufferHandler onBuffer_;
     audio::CaptureSettings capture_;

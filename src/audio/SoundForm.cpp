@@ -5,7 +5,7 @@
 #include "app/shared/Globals.h"
 #include "audio/CaptureFormat.h"
 #include "audio/InputFormats.h"
-#include "audio/QtSoundService.h"
+#include "audio/SoundModule.h"
 #include "audio/Volume.h"
 #include "audio/WaveformBox.h"
 #include "platform/DataFiles.h"
@@ -49,7 +49,8 @@ TSoundForm::TSoundForm(AppServices& services, QWidget* parent, const std::filesy
     if (services_.sound) {
         sound_ = services_.sound.get();
     } else {
-        ownSound_ = std::make_unique<QtSoundService>(services_.lane.get());
+        ownSound_ =
+            audio::loadSoundService(services_.lane.get(), platform::modulePath(audio::kSoundModuleFile));
         sound_ = ownSound_.get();
     }
     setObjectName("SoundForm");

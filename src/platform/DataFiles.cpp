@@ -86,4 +86,46 @@ std::filesystem::path dataPath(std::string_view relative) {
     return resolveDataPath(relative, defaultDataRoots());
 }
 
+std::vector<std::filesystem::path> moduleDirectories(const std::filesystem::path& executableDirectory,
+                                                     const std::filesystem::path& compiledInDirectory) {
+    std::vector<std::filesystem::path> directories;
+    const auto exe = withoutTrailingSlash(executableDirectory);
+    if (!exe.empty()) {
+        addRoot(directories, exe);
+        if (exe.filename() == "bin") {
+            addRoot(directories, exe.parent_path() / "lib" / "vexlin" / "modules");
+        }
+    }
+    if (!compiledInDirectory.empty()) {
+        addRoot(directories, compiledInDirectory);
+    }
+    return directories;
+}
+
+std::filesystem::path installedModuleDirectory() {
+#ifdef VEXLIN_MODULE_DIR
+    const auto exe = withoutTrailingSlash(executableDirectory());
+    return exe.filename() == "bin" ? exe.parent_path() / "lib" / "vexlin" / "modules"
+                                   : std::filesystem::path(VEXLIN_MODULE_DIR);
+#else
+    return {};
+#endif
+}
+
+std::filesystem::path modulePath(std::string_view fileName) {
+#ifdef VEXLIN_MODULE_DIR
+    const std::filesystem::path compiledIn = VEXLIN_MODULE_DIR;
+#else
+    const std::filesystem::path compiledIn;
+#endif
+    for (const auto& directory : moduleDirectories(executableDirectory(), compiledIn)) {
+        std::error_code error;
+        const auto candidate = directory / fileName;
+        if (std::filesystem::is_regular_file(candidate, error)) {
+            return candidate;
+        }
+    }
+    return std::filesystem::path(fileName);
+}
+
 } // namespace vexlin::platform

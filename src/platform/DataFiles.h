@@ -34,4 +34,18 @@ std::vector<std::filesystem::path> defaultDataRoots();
 // resolveDataPath against defaultDataRoots().
 std::filesystem::path dataPath(std::string_view relative);
 
+// Where the program's modules may be, best first: beside the executable (a build tree), <prefix>/lib/vexlin/modules
+// for an executable in <prefix>/bin (an installed tree, wherever it was moved), the compiled-in directory.
+// An empty path is a place that is not known; no directory appears twice.
+std::vector<std::filesystem::path> moduleDirectories(const std::filesystem::path& executableDirectory,
+                                                     const std::filesystem::path& compiledInDirectory);
+
+// The module file of that name for this process: in the first of moduleDirectories() that holds it.  When
+// none does, the bare name, for the system's own search: the test programs have the build's module
+// directory as their run path.
+std::filesystem::path modulePath(std::string_view fileName);
+
+// Where this installation keeps its modules, for a message about a missing one.
+std::filesystem::path installedModuleDirectory();
+
 } // namespace vexlin::platform

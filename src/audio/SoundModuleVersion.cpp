@@ -1,0 +1,10 @@
+#include "audio/SoundModule.h"
+
+namespace vexlin::audio {
+
+// Bumped with any change to SoundService or to what the module calls of the program's objects.
+const char* soundModuleVersion() {
+    return VEXLIN_VERSION "/sound-1";
+}
+
+} // namespace vexlin::audio
