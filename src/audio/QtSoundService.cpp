@@ -57,6 +57,7 @@ public:
     ~Worker() override {
         closeCapture();
         stopClip();
+        joinDecoder();
     }
 
     bool startCapture(const audio::CaptureSettings& settings, Post post, std::atomic<std::int64_t>& filling) {
@@ -132,22 +133,63 @@ public:
         clipBuffer_.reset();
     }
 
-    // The player, with a tune still being decoded taken in first: whatever is asked of the music waits for
-    // it, and nothing else does.
+    // The player, with the tune it was last given taken in first: whatever is asked of the music waits for
+    // it, and nothing else does.  A tune not yet being decoded is decoded here, for the caller waits anyway.
     MusicPlayer& player() {
-        if (pendingMusic_.valid()) {
+        if (undecoded_) {
+            const std::filesystem::path file = std::move(*undecoded_);
+            undecoded_.reset();
+            music_->open(file);
+        } else if (pendingMusic_.valid()) {
             std::shared_future<audio::DecodeResult> pending = std::move(pendingMusic_);
             pendingMusic_ = {};
             music_->adopt(pending.get());
         }
         return *music_;
     }
-    void expectMusic(std::shared_future<audio::DecodeResult> decoding) {
-        player(); // an earlier tune still on its way is taken in (and replaced) first
-        pendingMusic_ = std::move(decoding);
+
+    // Decoding the whole tune costs about half as much processor time as building every window, and on two
+    // cores a normal-priority decoder takes it from the idle interface thread while the main window is
+    // still being built and shown.  So the tune waits `delay` before a thread of its own decodes it; not the
+    // sound thread, so that the device list and the capture do not queue behind it.
+    void expectMusic(std::filesystem::path file, std::chrono::milliseconds delay) {
+        forgetGivenMusic();
+        undecoded_ = std::move(file);
+        QTimer::singleShot(delay, this, [this, tune = tunes_] {
+            if (tune == tunes_) {
+                startDecoding();
+            }
+        });
+    }
+
+    // A tune given earlier and not yet taken in is dropped, and its timer does nothing; a decoder still at
+    // work finishes on its own.
+    void forgetGivenMusic() {
+        undecoded_.reset();
+        pendingMusic_ = {};
+        ++tunes_;
     }
 
 private:
+    void startDecoding() {
+        if (!undecoded_) {
+            return; // asked for, and so decoded, before its time
+        }
+        joinDecoder();
+        auto decoding = std::make_shared<std::promise<audio::DecodeResult>>();
+        pendingMusic_ = decoding->get_future().share();
+        // Made on the sound thread, the decoder runs at its priority.
+        decoder_ = std::thread(
+            [decoding, file = std::move(*undecoded_)] { decoding->set_value(audio::decodeMp3File(file)); });
+        undecoded_.reset();
+    }
+
+    void joinDecoder() {
+        if (decoder_.joinable()) {
+            decoder_.join();
+        }
+    }
+
     void readCaptured() {
         std::uint8_t chunk[4096];
         while (stream_ != nullptr && assembler_ && !assembler_->finished()) {
@@ -167,7 +209,12 @@ private:
     }
 
     MusicPlayer* music_ = nullptr;
+    // The tune last given, waiting for its decoder; then the decoder's result.
+    std::optional<std::filesystem::path> undecoded_;
     std::shared_future<audio::DecodeResult> pendingMusic_;
+    std::thread decoder_;
+    // Counts the tunes given, so that a replaced tune's timer does nothing.
+    int tunes_ = 0;
 
     QAudioSource* source_ = nullptr;
     QIODevice* stream_ = nullptr;
@@ -180,8 +227,8 @@ private:
     std::unique_ptr<QAudioSink> clipSink_;
 };
 
-QtSoundService::QtSoundService(platform::NormalPriorityLane* lane)
-    : lane_(lane), thread_(std::make_unique<QThread>()) {
+QtSoundService::QtSoundService(platform::NormalPriorityLane* lane, std::chrono::milliseconds musicDecodeDelay)
+    : musicDecodeDelay_(musicDecodeDelay), thread_(std::make_unique<QThread>()) {
     thread_->setObjectName("vexlin-sound");
     // A thread takes the scheduling policy of the thread that creates it.
     if (lane != nullptr) {
@@ -198,9 +245,6 @@ QtSoundService::QtSoundService(platform::NormalPriorityLane* lane)
 }
 
 QtSoundService::~QtSoundService() {
-    if (decoder_.joinable()) {
-        decoder_.join();
-    }
     runOnSoundThread([this] { delete worker_; });
     worker_ = nullptr;
     thread_->quit();
@@ -303,22 +347,15 @@ std::string QtSoundService::openMusic(const std::filesystem::path& file) {
     std::error_code ignored;
     if (QThread::currentThread() == thread_.get() || !std::filesystem::is_regular_file(file, ignored)) {
         std::string error;
-        runOnSoundThread([&] { error = worker_->player().open(file); });
+        runOnSoundThread([&] {
+            worker_->forgetGivenMusic();
+            error = worker_->player().open(file);
+        });
         return error;
     }
-    // Decoding the whole tune takes longer than building every window together, so a thread of its own does
-    // it meanwhile.  Not the sound thread: the device list and the capture must not queue behind it.  What
-    // is asked of the music later waits for the tune; a file that turns out broken says so when it is
-    // played.
-    if (decoder_.joinable()) {
-        decoder_.join();
-    }
-    auto decoding = std::make_shared<std::promise<audio::DecodeResult>>();
-    std::shared_future<audio::DecodeResult> decoded = decoding->get_future().share();
-    auto decode = [decoding, file] { decoding->set_value(audio::decodeMp3File(file)); };
-    decoder_ = lane_ != nullptr ? lane_->startThread(decode) : std::thread(decode);
+    // A file that turns out broken says so when it is played.
     QMetaObject::invokeMethod(
-        worker_, [this, decoded] { worker_->expectMusic(decoded); }, Qt::QueuedConnection);
+        worker_, [this, file] { worker_->expectMusic(file, musicDecodeDelay_); }, Qt::QueuedConnection);
     return {};
 }
 

@@ -5,8 +5,8 @@
 
 #include <QObject>
 #include <atomic>
+#include <chrono>
 #include <memory>
-#include <thread>
 
 class QEventLoop;
 class QThread;
@@ -20,7 +20,12 @@ namespace vexlin {
 // capture as posted events, in order.  It may be made on any thread.
 class QtSoundService final : public audio::SoundService {
 public:
-    explicit QtSoundService(platform::NormalPriorityLane* lane = nullptr);
+    // How long a tune given to openMusic waits before it is decoded, unless it is asked for sooner: long
+    // enough for the main window to be up.
+    static constexpr std::chrono::milliseconds kMusicDecodeDelay{1500};
+
+    explicit QtSoundService(platform::NormalPriorityLane* lane = nullptr,
+                            std::chrono::milliseconds musicDecodeDelay = kMusicDecodeDelay);
     ~QtSoundService() override;
     QtSoundService(const QtSoundService&) = delete;
     QtSoundService& operator=(const QtSoundService&) = delete;
@@ -53,10 +58,8 @@ private:
 
     void deliver(int generation, const std::vector<std::uint8_t>& buffer, bool last);
 
-    platform::NormalPriorityLane* lane_ = nullptr;
+    std::chrono::milliseconds musicDecodeDelay_;
     std::unique_ptr<QThread> thread_;
-    // Decodes the tune that openMusic named, at the lane's priority; joined before the next one.
-    std::thread decoder_;
     Worker* worker_ = nullptr;
     // Lives on the thread that started the capture; the sound thread posts full buffers to it.
     std::unique_ptr<QObject> receiver_;
