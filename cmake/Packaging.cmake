@@ -11,7 +11,7 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 install(TARGETS vexlin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The program looks for its modules in ../lib/vexlin/modules from its own directory: a private directory one
 # level below lib/vexlin, so that the package needs no ldconfig run (there is no public library in it).
-install(TARGETS vexlin_sound_module LIBRARY DESTINATION lib/vexlin/modules
+install(TARGETS vexlin_sound_module vexlin_report_module LIBRARY DESTINATION lib/vexlin/modules
         PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 install(DIRECTORY data/ DESTINATION ${CMAKE_INSTALL_DATADIR}/vexlin/data)
 install(FILES packaging/${VEXLIN_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

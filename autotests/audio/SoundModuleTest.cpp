@@ -1,10 +1,10 @@
 #include "audio/SoundModule.h"
 
 #include "platform/NormalPriorityLane.h"
+#include "support/ModuleFiles.h"
 #include "support/TempDir.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -27,13 +27,7 @@ class RefusedModule : public ::testing::TestWithParam<RefusedRow> {};
 TEST_P(RefusedModule, LeavesAServiceWithoutSoundThatSaysWhy) {
     const RefusedRow& row = GetParam();
     vexlin::testing::TempDir dir;
-    fs::path module = row.module;
-    if (module.is_relative()) {
-        module = dir.path() / module;
-        if (row.fileContent != nullptr) {
-            std::ofstream(module) << row.fileContent;
-        }
-    }
+    const fs::path module = vexlin::testing::refusedModuleFile(dir.path(), row.module, row.fileContent);
     platform::NormalPriorityLane lane;
     const auto sound = audio::loadSoundService(&lane, module);
     const std::string message = sound->openMusic("tune.mp3");

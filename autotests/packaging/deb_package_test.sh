@@ -18,7 +18,7 @@ deb=$work/vexlin_${version}_${arch}.deb
 [[ -f $deb ]] || fail "no $deb; cpack made: $(ls "$work")"
 
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for f in ./usr/bin/vexlin ./usr/lib/vexlin/modules/vexlin-sound.so ./usr/share/vexlin/data/klava.bmp ./usr/share/applications/org.vexlin.Vexlin.desktop \
+for f in ./usr/bin/vexlin ./usr/lib/vexlin/modules/vexlin-sound.so ./usr/lib/vexlin/modules/vexlin-report.so ./usr/share/vexlin/data/klava.bmp ./usr/share/applications/org.vexlin.Vexlin.desktop \
          ./usr/share/metainfo/org.vexlin.Vexlin.metainfo.xml ./usr/share/icons/hicolor/16x16/apps/org.vexlin.Vexlin.png \
          ./usr/share/doc/vexlin/copyright ./usr/share/doc/vexlin/changelog.gz; do
     grep -qxF "$f" <<<"$contents" || fail "the package lacks $f"
@@ -26,7 +26,7 @@ done
 grep -v '^\./usr/' <<<"$contents" | grep -vx '\./' && fail "the package installs outside /usr"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for d in libqt6widgets6 libqt6multimedia6 libmpg123-0 libc6 qt6-qpa-plugins fonts-liberation libgl1-mesa-dri; do
+for d in libqt6widgets6 libqt6multimedia6 libmpg123-0 libzip4 libc6 qt6-qpa-plugins fonts-liberation libgl1-mesa-dri; do
     grep -q "\\b$d\\b" <<<"$depends" || fail "Depends lacks $d: $depends"
 done
 

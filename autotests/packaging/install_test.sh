@@ -17,7 +17,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 prefix=$work/prefix
 "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" || fail "cmake --install failed"
-for f in bin/vexlin lib/vexlin/modules/vexlin-sound.so share/vexlin/data/klava.bmp share/vexlin/data/FruitCocktail.mp3 \
+for f in bin/vexlin lib/vexlin/modules/vexlin-sound.so lib/vexlin/modules/vexlin-report.so share/vexlin/data/klava.bmp share/vexlin/data/FruitCocktail.mp3 \
          share/vexlin/data/model/sarge/animation.cfg share/applications/org.vexlin.Vexlin.desktop \
          share/metainfo/org.vexlin.Vexlin.metainfo.xml share/icons/hicolor/scalable/apps/org.vexlin.Vexlin.svg \
          share/icons/hicolor/16x16/apps/org.vexlin.Vexlin.png share/doc/vexlin/copyright; do

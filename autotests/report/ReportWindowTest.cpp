@@ -8,10 +8,10 @@
 
 #include <QDir>
 #include <QGroupBox>
-#include <QLabel>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QListWidget>
 #include <QProcess>
 #include <QtTest>
@@ -200,6 +200,20 @@ private slots:
         QCOMPARE(recorded.shown().size(), std::size_t{1});
         QVERIFY2(recorded.shown()[0].text.contains(folder), qPrintable(recorded.shown()[0].text));
         QCOMPARE(filesIn(QString::fromStdString(dir.path().string())), QStringList{"file"});
+        QVERIFY(opener_->opened.empty());
+    }
+
+    void aMissingReportModuleSaysWhyAndSavesNothing() {
+        testing::TempDir dir;
+        const QString folder = QString::fromStdString(dir.path().string());
+        ScopedRecordingDialogs recorded;
+        const auto outcome = report::generateReport(services_, sources_, nullptr, folder,
+                                                    dir.path() / "modules" / "vexlin-report.so");
+        QVERIFY(!outcome.saved);
+        QCOMPARE(recorded.shown().size(), std::size_t{1});
+        QVERIFY2(recorded.shown()[0].text.startsWith("Отчёт не записан: не загружен модуль отчёта программы"),
+                 qPrintable(recorded.shown()[0].text));
+        QCOMPARE(filesIn(folder), QStringList{});
         QVERIFY(opener_->opened.empty());
     }
 

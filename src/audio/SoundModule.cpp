@@ -1,11 +1,9 @@
 #include "audio/SoundModule.h"
 
-#include "platform/DataFiles.h"
 #include "platform/NormalPriorityLane.h"
-#include "platform/SharedModule.h"
+#include "platform/ProgramModule.h"
 
 #include <array>
-#include <cstring>
 #include <thread>
 #include <utility>
 
@@ -41,16 +39,6 @@ private:
 
 std::unique_ptr<SoundService> unavailable(const std::string& why) {
     return std::make_unique<UnavailableSoundService>("Звук недоступен: " + why);
-}
-
-// A module found by the system's search has no directory of ours in its name; the message names the one
-// where this installation keeps it.
-std::string placeOf(const std::filesystem::path& moduleFile) {
-    if (moduleFile.has_parent_path()) {
-        return moduleFile.string();
-    }
-    const auto directory = platform::installedModuleDirectory();
-    return directory.empty() ? moduleFile.string() : (directory / moduleFile).string();
 }
 
 // Forwards to the service being loaded aside, waiting for it on the first call.  Called from one thread.
@@ -103,19 +91,13 @@ std::unique_ptr<SoundService> loadSoundServiceAside(platform::NormalPriorityLane
 
 std::unique_ptr<SoundService> loadSoundService(platform::NormalPriorityLane* lane,
                                                const std::filesystem::path& moduleFile) {
-    std::string error;
-    const auto module = platform::loadSharedModule(moduleFile, error);
-    if (!module) {
-        return unavailable("не загружен звуковой модуль программы " + placeOf(moduleFile) + " (" + error +
-                           "). Переустановите программу.");
+    const auto loaded = platform::loadProgramModule(moduleFile, "звуковой модуль", kSoundModuleVersionSymbol,
+                                                    soundModuleVersion(), {kSoundModuleMakeSymbol});
+    if (!loaded.module) {
+        return unavailable(loaded.refusal);
     }
-    const auto version =
-        reinterpret_cast<SoundModuleVersionFunction>(module->symbol(kSoundModuleVersionSymbol));
-    const auto make = reinterpret_cast<SoundModuleMakeFunction>(module->symbol(kSoundModuleMakeSymbol));
-    if (version == nullptr || make == nullptr || std::strcmp(version(), soundModuleVersion()) != 0) {
-        return unavailable("звуковой модуль " + placeOf(moduleFile) +
-                           " не от этой версии программы. Переустановите программу.");
-    }
+    const auto make =
+        reinterpret_cast<SoundModuleMakeFunction>(loaded.module->symbol(kSoundModuleMakeSymbol));
     std::array<char, 512> reason{};
     SoundService* service = make(lane, reason.data(), reason.size());
     if (service == nullptr) {

@@ -1,8 +1,8 @@
 // The sound module's two exported functions; everything else in it stays hidden.
 #include "audio/QtSoundService.h"
 #include "audio/SoundModule.h"
+#include "platform/ModuleEntry.h"
 
-#include <cstring>
 #include <exception>
 #include <type_traits>
 
@@ -18,10 +18,7 @@ vexlin_make_sound_service(vexlin::platform::NormalPriorityLane* lane, char* erro
     try {
         return new vexlin::QtSoundService(lane);
     } catch (const std::exception& failure) {
-        if (errorSize > 0) {
-            std::strncpy(error, failure.what(), errorSize - 1);
-            error[errorSize - 1] = '\0';
-        }
+        vexlin::platform::writeReason(failure.what(), error, errorSize);
     }
     return nullptr;
 }

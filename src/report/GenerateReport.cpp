@@ -4,6 +4,7 @@
 #include "app/shared/Globals.h"
 #include "platform/NewFiles.h"
 #include "report/DocxWriter.h"
+#include "report/ReportModule.h"
 #include "sysinfo/CpuText.h"
 #include "sysinfo/SystemPage.h"
 
@@ -153,7 +154,7 @@ ReportInputs gatherReportInputs(const ReportSources& sources, const results::Res
 }
 
 ReportOutcome generateReport(AppServices& services, const ReportSources& sources, QWidget* parent,
-                             const QString& folder) {
+                             const QString& folder, const std::filesystem::path& moduleFile) {
     ReportOutcome outcome;
     const QDateTime now = QDateTime::currentDateTime();
     ReportRecord record;
@@ -166,9 +167,13 @@ ReportOutcome generateReport(AppServices& services, const ReportSources& sources
     const auto layout = layOut(reportOperations(record.shown));
     const DocumentProperties properties{"Отчёт Vexlin", "Vexlin 0.7.1",
                                         text(now.toUTC().toString("yyyy-MM-ddTHH:mm:ssZ"))};
-    const auto saved =
-        platform::saveNewFiles(folder.toStdString(), text(reportStem(now)),
-                               {{".docx", docxPackage(layout, properties)}, {".json", reportJson(record)}});
+    const PackedDocument document = docxPackageFromModule(moduleFile, layout, properties);
+    if (!document.ok()) {
+        dialogs().message(parent, "Vexlin", QString::fromStdString(document.error), Dialogs::Icon::Warning);
+        return outcome;
+    }
+    const auto saved = platform::saveNewFiles(folder.toStdString(), text(reportStem(now)),
+                                              {{".docx", document.bytes}, {".json", reportJson(record)}});
     if (!saved.saved) {
         dialogs().message(parent, "Vexlin", QString::fromStdString(saved.error), Dialogs::Icon::Warning);
         return outcome;

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "app/shared/AppServices.h"
+#include "platform/DataFiles.h"
 #include "report/ReportJson.h"
+#include "report/ReportModule.h"
 
 #include <QDateTime>
 #include <QString>
+#include <filesystem>
 #include <functional>
 
 class QListWidget;
@@ -39,8 +42,11 @@ QString reportStem(const QDateTime& when);
 ReportInputs gatherReportInputs(const ReportSources& sources, const results::ResultsStore& results);
 
 // Writes the document and its JSON twin for what the windows show now, saves both under the folder and
-// opens the document.  Tells the user through a message when it cannot save or nothing opens the document.
-ReportOutcome generateReport(AppServices& services, const ReportSources& sources, QWidget* parent,
-                             const QString& folder = reportFolder());
+// opens the document.  Tells the user through a message when it cannot save, when the report module at
+// `moduleFile` cannot build the document (then nothing is saved), or when nothing opens the document.
+ReportOutcome
+generateReport(AppServices& services, const ReportSources& sources, QWidget* parent,
+               const QString& folder = reportFolder(),
+               const std::filesystem::path& moduleFile = platform::modulePath(kReportModuleFile));
 
 } // namespace vexlin::report
