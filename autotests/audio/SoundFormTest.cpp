@@ -180,6 +180,7 @@ private slots:
         }
         AppServices services;
         TSoundForm form(services);
+        QVERIFY2(form.ListBox1->count() > 0, "the window lists no recording device");
         QCOMPARE(form.ListBox1->item(0)->text(), inputs.first().description());
         QStringList lines;
         for (int i = 0; i < form.ListBox1->count(); ++i) {
