@@ -17,7 +17,7 @@ namespace {
 const std::filesystem::path kTune = std::filesystem::path(VEXLIN_SOURCE_DIR) / "data/FruitCocktail.mp3";
 const std::filesystem::path kBroken = std::filesystem::path(VEXLIN_FIXTURES) / "not-an-mp3.mp3";
 
-// Long enough that no test outlives it, short enough to be seen to pass.
+// A delay no test outlives: the tune is decoded only when it is asked for.
 constexpr std::chrono::milliseconds kNever = std::chrono::hours(1);
 
 } // namespace

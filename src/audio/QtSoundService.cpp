@@ -148,26 +148,21 @@ public:
         return *music_;
     }
 
-    // Decoding the whole tune costs about half as much processor time as building every window, and on two
-    // cores a normal-priority decoder takes it from the idle interface thread while the main window is
-    // still being built and shown.  So the tune waits `delay` before a thread of its own decodes it; not the
-    // sound thread, so that the device list and the capture do not queue behind it.
+    // Decoding the whole tune takes more processor time than building every window, and on two cores a
+    // normal-priority decoder takes it from the idle interface thread while the main window is still being
+    // built and shown.  So the tune waits `delay` before a thread of its own decodes it; not the sound
+    // thread, so that the device list and the capture do not queue behind it.  A timer left from a tune
+    // given earlier only starts this one a little sooner.
     void expectMusic(std::filesystem::path file, std::chrono::milliseconds delay) {
         forgetGivenMusic();
         undecoded_ = std::move(file);
-        QTimer::singleShot(delay, this, [this, tune = tunes_] {
-            if (tune == tunes_) {
-                startDecoding();
-            }
-        });
+        QTimer::singleShot(delay, this, [this] { startDecoding(); });
     }
 
-    // A tune given earlier and not yet taken in is dropped, and its timer does nothing; a decoder still at
-    // work finishes on its own.
+    // A tune given earlier and not yet taken in is dropped; a decoder still at work finishes on its own.
     void forgetGivenMusic() {
         undecoded_.reset();
         pendingMusic_ = {};
-        ++tunes_;
     }
 
 private:
@@ -213,8 +208,6 @@ private:
     std::optional<std::filesystem::path> undecoded_;
     std::shared_future<audio::DecodeResult> pendingMusic_;
     std::thread decoder_;
-    // Counts the tunes given, so that a replaced tune's timer does nothing.
-    int tunes_ = 0;
 
     QAudioSource* source_ = nullptr;
     QIODevice* stream_ = nullptr;
