@@ -15,10 +15,13 @@ namespace {
 
 class LauncherTest : public testing::Test {
 protected:
-    // A fake tool that records its arguments in <name>.ran.
+    // A fake tool that records its arguments in <name>.ran.  Written aside and renamed, so that the trace
+    // never exists without its line: a reader polling for it would otherwise find it still empty.
     void installTool(const std::string& name, bool executable = true) {
         const auto file = dir_ / name;
-        std::ofstream(file) << "#!/bin/sh\necho \"$@\" > '" << (dir_ / (name + ".ran")).string() << "'\n";
+        const std::string trace = (dir_ / (name + ".ran")).string();
+        std::ofstream(file) << "#!/bin/sh\necho \"$@\" > '" << trace << ".part' && mv '" << trace
+                            << ".part' '" << trace << "'\n";
         std::filesystem::permissions(file, executable ? std::filesystem::perms::owner_all
                                                       : std::filesystem::perms::owner_read);
     }

@@ -140,11 +140,17 @@ struct FakeTools {
         add(name, "echo " + name + " \"$@\" >> '" + log().string() + "'");
     }
 
+    // The shell makes the log before it writes the line, so the wait is for a whole line.
     std::string startedWithin() const {
-        for (int i = 0; i < 200 && !fs::exists(log()); ++i) {
+        std::string started;
+        for (int i = 0; i < 200; ++i) {
+            started = fs::exists(log()) ? readAll(log()) : std::string();
+            if (!started.empty() && started.back() == '\n') {
+                break;
+            }
             ::usleep(10000);
         }
-        return readAll(log());
+        return started;
     }
     linux_impl::LinuxDocumentOpener opener() const {
         return linux_impl::LinuxDocumentOpener(linux_impl::LinuxProgramLauncher({bin().string()}));
