@@ -3,6 +3,7 @@
 #include "platform/Factory.h"
 #include "sysinfo/ClockThermalWatch.h"
 
+#include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 #include <filesystem>
@@ -42,11 +43,14 @@ private slots:
         ClockThermalWatch watch(sensors.get(), store);
         QCOMPARE(watch.TimerThermal->interval(), 1000);
         QVERIFY(!watch.TimerThermal->isActive());
+        QSignalSpy ticks(watch.TimerThermal, &QTimer::timeout);
         watch.setRunning(true);
         QVERIFY(watch.running());
         QVERIFY(watch.TimerThermal->isActive());
         watch.setRunning(true); // the switch is set again on every repaint path: still one run
-        QTest::qWait(1150);
+        // One reading at once and one at the first tick, however late a busy machine delivers it; the
+        // readings reach the store when the run ends.
+        QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 1, 5000);
         watch.setRunning(false);
         QVERIFY(!watch.TimerThermal->isActive());
         QCOMPARE(readingsOf(store), std::int64_t{2});
