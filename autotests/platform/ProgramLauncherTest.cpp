@@ -1,11 +1,10 @@
 #include "platform/linux/LinuxProgramLauncher.h"
 #include "support/TempDir.h"
+#include "support/TraceFile.h"
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <thread>
 #include <unistd.h>
 
 using vexlin::platform::linux_impl::candidatesFor;
@@ -15,27 +14,22 @@ namespace {
 
 class LauncherTest : public testing::Test {
 protected:
-    // A fake tool that records its arguments in <name>.ran.  Written aside and renamed, so that the trace
-    // never exists without its line: a reader polling for it would otherwise find it still empty.
+    // A fake tool that records its arguments in <name>.ran.
     void installTool(const std::string& name, bool executable = true) {
         const auto file = dir_ / name;
-        const std::string trace = (dir_ / (name + ".ran")).string();
-        std::ofstream(file) << "#!/bin/sh\necho \"$@\" > '" << trace << ".part' && mv '" << trace
-                            << ".part' '" << trace << "'\n";
+        std::ofstream(file) << "#!/bin/sh\necho \"$@\" > '" << (dir_ / (name + ".ran")).string() << "'\n";
         std::filesystem::permissions(file, executable ? std::filesystem::perms::owner_all
                                                       : std::filesystem::perms::owner_read);
     }
 
-    // The tool runs detached; wait for its trace for a while.
+    // The tool runs detached: its arguments, once it has written them.
     std::string waitForRun(const std::string& name) {
-        const auto trace = dir_ / (name + ".ran");
-        for (int i = 0; i < 100 && !std::filesystem::exists(trace); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::string args = vexlin::testing::traceWithin(dir_ / (name + ".ran"));
+        if (args.empty()) {
+            return "<not run>";
         }
-        std::ifstream in(trace);
-        std::string args;
-        std::getline(in, args);
-        return in ? args : "<not run>";
+        args.pop_back();
+        return args;
     }
 
     vexlin::testing::TempDir temp_{"vexlin-launch"};

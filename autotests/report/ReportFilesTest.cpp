@@ -2,6 +2,7 @@
 #include "platform/linux/LinuxDocumentOpener.h"
 #include "platform/linux/LinuxRunEnvironment.h"
 #include "support/TempDir.h"
+#include "support/TraceFile.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::TempDir;
+using testing::traceWithin;
 
 std::string readAll(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -140,18 +142,7 @@ struct FakeTools {
         add(name, "echo " + name + " \"$@\" >> '" + log().string() + "'");
     }
 
-    // The shell makes the log before it writes the line, so the wait is for a whole line.
-    std::string startedWithin() const {
-        std::string started;
-        for (int i = 0; i < 200; ++i) {
-            started = fs::exists(log()) ? readAll(log()) : std::string();
-            if (!started.empty() && started.back() == '\n') {
-                break;
-            }
-            ::usleep(10000);
-        }
-        return started;
-    }
+    std::string startedWithin() const { return traceWithin(log()); }
     linux_impl::LinuxDocumentOpener opener() const {
         return linux_impl::LinuxDocumentOpener(linux_impl::LinuxProgramLauncher({bin().string()}));
     }
