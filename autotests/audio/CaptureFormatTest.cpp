@@ -66,7 +66,8 @@ TEST_P(StopWaitTest, IsBoundedByAFewBufferDurations) {
     EXPECT_LE(limit, bufferMs * 4 + 100) << samples;
 }
 
-INSTANTIATE_TEST_SUITE_P(Positions, StopWaitTest, testing::Range(kBufferStepMin, kBufferStepMax + 1));
+INSTANTIATE_TEST_SUITE_P(Positions, StopWaitTest, testing::Range(kBufferStepMin, kBufferStepMax + 1),
+                         [](const auto& info) { return "Step" + std::to_string(info.param); });
 
 TEST(StopWait, DegenerateInputsStillGiveAShortBound) {
     EXPECT_GT(stopWaitLimitMs(0), 0);

@@ -2,9 +2,11 @@
 #include "support/TempDir.h"
 #include "support/TraceFile.h"
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <string>
 #include <unistd.h>
 
 using vexlin::platform::linux_impl::candidatesFor;
@@ -86,7 +88,18 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values("rundll32.exe shell32.dll,Control_RunDLL desk.cpl,,3",
                     "rundll32.exe shell32.dll,Control_RunDLL appwiz.cpl", "drwtsn32", "dxdiag",
                     "mmc C:\\windows\\system32\\com\\comexp.msc", "regedit", "sysedit",
-                    "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo\\msinfo32.exe", "control"));
+                    "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo\\msinfo32.exe", "control"),
+    // Named after the last word of the command line, which is what tells the tools apart.
+    [](const auto& info) {
+        const std::string line = info.param;
+        std::string name;
+        for (char c : line.substr(line.find_last_of(" \\") + 1)) {
+            if (std::isalnum(static_cast<unsigned char>(c)) != 0) {
+                name += c;
+            }
+        }
+        return name;
+    });
 
 TEST(LauncherPath, SplitsPathAndSkipsEmptyParts) {
     ::setenv("PATH", "/a::/b/c:", 1);

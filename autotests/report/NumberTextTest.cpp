@@ -139,6 +139,7 @@ struct TrimRow {
     const char* text;
     const char* blanks; // nullptr: the default set
     const char* expected;
+    const char* name;
 };
 
 class Trimmed : public ::testing::TestWithParam<TrimRow> {};
@@ -150,13 +151,15 @@ TEST_P(Trimmed, DropsOnlyTheGivenBlanksAtTheEnds) {
     EXPECT_EQ(got, row.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Trimmed,
-                         ::testing::Values(TrimRow{"lower.tga\r\n", nullptr, "lower.tga"},
-                                           TrimRow{" \t h_Head, head.tga \r", nullptr, "h_Head, head.tga"},
-                                           TrimRow{"\r\n \t", nullptr, ""}, TrimRow{"", nullptr, ""},
-                                           TrimRow{"x", nullptr, "x"},
-                                           TrimRow{" 12,5\r", " \t", "12,5\r"}, // a number keeps a CR
-                                           TrimRow{"\t-3 ", " \t", "-3"}));
+INSTANTIATE_TEST_SUITE_P(
+    Rows, Trimmed,
+    ::testing::Values(TrimRow{"lower.tga\r\n", nullptr, "lower.tga", "LineEnd"},
+                      TrimRow{" \t h_Head, head.tga \r", nullptr, "h_Head, head.tga", "BothEnds"},
+                      TrimRow{"\r\n \t", nullptr, "", "OnlyBlanks"}, TrimRow{"", nullptr, "", "Empty"},
+                      TrimRow{"x", nullptr, "x", "OneLetter"},
+                      TrimRow{" 12,5\r", " \t", "12,5\r", "NumberKeepsCr"},
+                      TrimRow{"\t-3 ", " \t", "-3", "GivenBlanks"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace vexlin::report
