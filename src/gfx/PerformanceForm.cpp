@@ -5,6 +5,7 @@
 #include "gfx/FrameView.h"
 #include "gfx/GlSink.h"
 #include "gfx/GlSyncCalls.h"
+#include "gfx/GlobalShareContext.h"
 #include "gfx/OpenGlMissing.h"
 #include "platform/DataFiles.h"
 
@@ -22,11 +23,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
-
-// QtGui exports the setter of the program-wide share context without declaring it in a public header.
-QT_BEGIN_NAMESPACE
-Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
-QT_END_NAMESPACE
 
 namespace vexlin {
 namespace {
@@ -142,7 +138,7 @@ void TForm1::FormDestroy() {
         frame.release();
     }
     if (ownsShareContext_) {
-        qt_gl_set_global_share_context(nullptr);
+        gfx::setGlobalShareContext(nullptr);
     }
     sync_.reset();
     context_.reset();
@@ -232,7 +228,7 @@ bool TForm1::createContext() {
         return false;
     }
     if (share == nullptr) {
-        qt_gl_set_global_share_context(context_.get());
+        gfx::setGlobalShareContext(context_.get());
         ownsShareContext_ = true;
     }
     surface_->setFormat(context_->format());
