@@ -138,10 +138,11 @@ TEST(ReportOperations, FilledInventoryInTheOrderOfThePage) {
         "+Реальная частота процессора: -2600.00 MHz¶¶",
         "+Возможности звукозаписи: -11.025 kHz, Моно, 8-бит↵44.1 kHz, Стерео, 16-бит↵",
         "¶¶#12+Итоги проверки#10¶¶",
-        "+Тест производительности: -57,50 FPS¶",
-        "+Батарея BAT0: -31 % — Износ батареи: 31 %",
+        // Grouped as on the page, the battery first, each verdict with its sign.
+        "#12+Батарея#10¶+Батарея BAT0: -31 % — ⚠ Износ батареи: 31 %¶¶",
+        "#12+Полный тест#10¶+Тест производительности: -57,50 FPS",
     });
-    EXPECT_EQ(flat.substr(flat.size() - std::string("Износ батареи: 31 %").size()), "Износ батареи: 31 %")
+    EXPECT_EQ(flat.substr(flat.size() - std::string("57,50 FPS").size()), "57,50 FPS")
         << "the last result ends the document without a trailing break";
 }
 

@@ -3,6 +3,7 @@
 #include "app/shared/Dialogs.h"
 #include "app/shared/Globals.h"
 #include "report/GenerateReport.h"
+#include "report/ResultsPage.h"
 #include "support/TempDir.h"
 #include "sysinfo/SystemPage.h"
 
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QProcess>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace vexlin;
@@ -132,8 +134,10 @@ private slots:
             "11.025 kHz, Моно, 8-бит",
             "44.1 kHz, Стерео, 16-бит",
             "Итоги проверки",
-            "Тест производительности: 57,50 FPS",
+            "Батарея",
             "Батарея: Батарея не обнаружена",
+            "Полный тест",
+            "Тест производительности: 57,50 FPS",
         };
         qsizetype at = 0;
         for (const auto& piece : inOrder) {
@@ -174,6 +178,33 @@ private slots:
         QCOMPARE(summary[1]["value"].toString(), QString("Батарея не обнаружена"));
         QCOMPARE(json["shown_texts"]["memory"]["value"].toString(), page_->StaticText19->text());
         QVERIFY(QDateTime::fromString(json["created"].toString(), Qt::ISODate).isValid());
+    }
+
+    // "Сохранить отчёт" on the page "Итоги" writes the report by the same code as the full test's button,
+    // into the documents folder, and opens it.
+    void thePageSavesTheReportWithWhatWasMeasuredSoFar() {
+        testing::TempDir dir;
+        const QByteArray home = qgetenv("HOME");
+        const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", dir.path().string().c_str());
+        qputenv("XDG_CONFIG_HOME", (dir.path() / "config").string().c_str()); // no user-dirs.dirs there
+        ResultsPage results(services_.results);
+        QVERIFY(!results.Button20->isEnabled());
+        results.useReport(services_, sources_);
+        ScopedRecordingDialogs recorded;
+        results.Button20->click();
+        qputenv("HOME", home);
+        config.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", config);
+        QCOMPARE(recorded.shown().size(), std::size_t{0});
+        QCOMPARE(opener_->opened.size(), std::size_t{1});
+        const QString document = QString::fromStdString(opener_->opened[0]);
+        QVERIFY2(document.startsWith(QString::fromStdString((dir.path() / "Documents").string()) +
+                                     "/Отчёт Vexlin "),
+                 qPrintable(document));
+        QVERIFY(QFile::exists(document.chopped(5) + ".json"));
+        const QString text = pandocPlain(document);
+        QVERIFY2(text.contains("Итоги проверки") && text.contains("Батарея: Батарея не обнаружена"),
+                 qPrintable(text));
     }
 
     void twoPressesWriteTwoDocuments() {

@@ -1,7 +1,11 @@
 #include "report/ResultsPage.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -37,6 +41,9 @@ private slots:
     void showingThePageRefreshesIt();
     void verdictColourBacksUpTheWords_data();
     void verdictColourBacksUpTheWords();
+    void noTextIsCut_data();
+    void noTextIsCut();
+    void copyPutsThePageOnTheClipboard();
 };
 
 void ResultsPageTest::emptyStoreSaysSo() {
@@ -59,10 +66,10 @@ void ResultsPageTest::emptyStoreSaysSo() {
 void ResultsPageTest::linesInTheStoresOrder_data() {
     QTest::addColumn<int>("replaced");
     QTest::addColumn<QStringList>("second");
-    QTest::newRow("as reported") << -1 << QStringList{"Износ батареи", "31 %", "Батарея изношена"};
+    QTest::newRow("as reported") << -1 << QStringList{"Износ батареи", "31 %", "⚠ Батарея изношена"};
     // A line reported again keeps its place and shows its new value.
     QTest::newRow("replaced where it stands")
-        << 1 << QStringList{"Износ батареи", "35 %", "Батарея сильно изношена"};
+        << 1 << QStringList{"Износ батареи", "35 %", "✗ Батарея сильно изношена"};
 }
 
 void ResultsPageTest::linesInTheStoresOrder() {
@@ -81,10 +88,15 @@ void ResultsPageTest::linesInTheStoresOrder() {
     page.refresh();
     QVERIFY(page.StaticText1->isHidden());
     QVERIFY(!page.ListView1->isHidden());
-    QCOMPARE(page.ListView1->topLevelItemCount(), 3);
-    QCOMPARE(rowTexts(*page.ListView1, 0), (QStringList{"Тест производительности", "59,97 FPS", ""}));
+    // Grouped by what they test, the battery before the full test whatever the order of reports.
+    QCOMPARE(page.ListView1->topLevelItemCount(), 5);
+    QCOMPARE(rowTexts(*page.ListView1, 0), (QStringList{"Батарея", "", ""}));
+    QVERIFY(ResultsPage::isHeading(*page.ListView1->topLevelItem(0)));
     QCOMPARE(rowTexts(*page.ListView1, 1), second);
-    QCOMPARE(rowTexts(*page.ListView1, 2), (QStringList{"Реальная частота процессора", "1992,19 MHz", ""}));
+    QVERIFY(!ResultsPage::isHeading(*page.ListView1->topLevelItem(1)));
+    QCOMPARE(rowTexts(*page.ListView1, 2), (QStringList{"Полный тест", "", ""}));
+    QCOMPARE(rowTexts(*page.ListView1, 3), (QStringList{"Тест производительности", "59,97 FPS", ""}));
+    QCOMPARE(rowTexts(*page.ListView1, 4), (QStringList{"Реальная частота процессора", "1992,19 MHz", ""}));
     QCOMPARE(page.ListView1->topLevelItem(1)->toolTip(2), second[2]);
 
     store.clear();
@@ -97,17 +109,17 @@ void ResultsPageTest::followsTheStoreOnlyWhenItChanged() {
     results::ResultsStore store;
     store.put(line("full_test", "average_fps", "Тест производительности", "59,97 FPS"));
     ResultsPage page(store);
-    QCOMPARE(page.ListView1->topLevelItemCount(), 1);
+    QCOMPARE(page.ListView1->topLevelItemCount(), 2);
     // The same line again leaves the revision, and the page keeps its items (and so the user's selection).
-    page.ListView1->topLevelItem(0)->setData(0, Qt::UserRole, "kept");
+    page.ListView1->topLevelItem(1)->setData(0, Qt::UserRole, "kept");
     store.put(line("full_test", "average_fps", "Тест производительности", "59,97 FPS"));
     page.refresh();
-    QCOMPARE(page.ListView1->topLevelItem(0)->data(0, Qt::UserRole).toString(), QString("kept"));
+    QCOMPARE(page.ListView1->topLevelItem(1)->data(0, Qt::UserRole).toString(), QString("kept"));
 
     store.put(line("full_test", "average_fps", "Тест производительности", "61,00 FPS"));
-    QCOMPARE(page.ListView1->topLevelItem(0)->text(1), QString("59,97 FPS")); // not before the refresh
+    QCOMPARE(page.ListView1->topLevelItem(1)->text(1), QString("59,97 FPS")); // not before the refresh
     page.refresh();
-    QCOMPARE(page.ListView1->topLevelItem(0)->text(1), QString("61,00 FPS"));
+    QCOMPARE(page.ListView1->topLevelItem(1)->text(1), QString("61,00 FPS"));
 }
 
 void ResultsPageTest::showingThePageRefreshesIt() {
@@ -116,8 +128,8 @@ void ResultsPageTest::showingThePageRefreshesIt() {
     store.put(line("thermal", "cpu", "Температура процессора", "54 °C", "В норме", results::Verdict::Good));
     QCOMPARE(page.ListView1->topLevelItemCount(), 0);
     page.show();
-    QCOMPARE(page.ListView1->topLevelItemCount(), 1);
-    QCOMPARE(rowTexts(*page.ListView1, 0), (QStringList{"Температура процессора", "54 °C", "В норме"}));
+    QCOMPARE(page.ListView1->topLevelItemCount(), 2);
+    QCOMPARE(rowTexts(*page.ListView1, 1), (QStringList{"Температура процессора", "54 °C", "✓ В норме"}));
 }
 
 void ResultsPageTest::verdictColourBacksUpTheWords_data() {
@@ -138,7 +150,7 @@ void ResultsPageTest::verdictColourBacksUpTheWords() {
     store.put(line("audio", "left_channel", "Левый динамик", "-12 dB", "Слышен",
                    static_cast<results::Verdict>(judgement)));
     ResultsPage page(store);
-    const QBrush brush = page.ListView1->topLevelItem(0)->foreground(2);
+    const QBrush brush = page.ListView1->topLevelItem(1)->foreground(2);
     QCOMPARE(brush.style() != Qt::NoBrush, coloured);
     if (!coloured) {
         return;
@@ -156,6 +168,70 @@ void ResultsPageTest::verdictColourBacksUpTheWords() {
         QVERIFY(colour.red() > 128 && colour.green() > 64);
         break;
     }
+}
+
+void ResultsPageTest::noTextIsCut_data() {
+    QTest::addColumn<int>("width");
+    QTest::newRow("narrow window") << 420;
+    QTest::newRow("main window") << 640;
+    QTest::newRow("wide window") << 1200;
+}
+
+// Every cell's text fits its rectangle once wrapped: the explanations that make a verdict understandable
+// are the long texts, and a cut one hides exactly them.
+void ResultsPageTest::noTextIsCut() {
+    QFETCH(int, width);
+    results::ResultsStore store;
+    store.put(line("battery", "BAT0.capacity", "Ёмкость батареи BAT0",
+                   "заявлена при выпуске 23,2 Втч, полная сейчас 19,9 Втч (86 %), 312 циклов заряда",
+                   "Износ 14 %: батарея держит меньше, чем новая, но годна для работы",
+                   results::Verdict::Warning));
+    store.put(line("battery", "BAT0.charging", "Зарядка от сети", "",
+                   "сеть не подключалась: подключите сеть, чтобы проверить, заряжается ли батарея"));
+    store.put(line("full_test", "average_fps", "Тест производительности", "59,97 FPS"));
+    ResultsPage page(store);
+    page.resize(width, 480);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    QTRY_VERIFY(page.ListView1->columnWidth(0) > 0);
+    QTreeWidget& list = *page.ListView1;
+    const int margin = list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list) + 1;
+    for (int row = 0; row < list.topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = list.topLevelItem(row);
+        const int columns = ResultsPage::isHeading(*item) ? 1 : 3;
+        for (int column = 0; column < columns; ++column) {
+            const QRect cell = list.visualRect(list.model()->index(row, column));
+            const QRect room = cell.adjusted(margin, 0, -margin, 0);
+            const QRect needed =
+                list.fontMetrics().boundingRect(room, Qt::TextWordWrap | Qt::AlignLeft, item->text(column));
+            QVERIFY2(needed.width() <= room.width() && needed.height() <= room.height(),
+                     qPrintable(QString("row %1 column %2 needs %3x%4 in %5x%6: %7")
+                                    .arg(row)
+                                    .arg(column)
+                                    .arg(needed.width())
+                                    .arg(needed.height())
+                                    .arg(room.width())
+                                    .arg(room.height())
+                                    .arg(item->text(column))));
+        }
+    }
+    // The columns follow the window: nothing hides past a horizontal scroll.
+    const int columnsWidth = list.columnWidth(0) + list.columnWidth(1) + list.columnWidth(2);
+    QVERIFY2(columnsWidth <= list.viewport()->width(), qPrintable(QString::number(columnsWidth)));
+}
+
+void ResultsPageTest::copyPutsThePageOnTheClipboard() {
+    results::ResultsStore store;
+    ResultsPage page(store);
+    QVERIFY(!page.Button21->isEnabled()); // nothing to copy yet
+    QCOMPARE(page.Button21->text(), QString("Копировать"));
+    QCOMPARE(page.Button20->text(), QString("Сохранить отчёт"));
+    QVERIFY(!page.Button20->isEnabled()); // until it knows the windows the report copies from
+    store.put(line("audio", "left_channel", "Левый канал", "", "слышен", results::Verdict::Good));
+    page.refresh();
+    QVERIFY(page.Button21->isEnabled());
+    page.Button21->click();
+    QCOMPARE(QApplication::clipboard()->text(), QString("Звук\nЛевый канал: ✓ слышен\n"));
 }
 
 } // namespace vexlin

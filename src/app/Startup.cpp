@@ -14,6 +14,7 @@
 #include "keyboard/FormKlava.h"
 #include "platform/DataFiles.h"
 #include "platform/Factory.h"
+#include "report/ResultsPage.h"
 #include "report/TestForm.h"
 #include "screen/MonitorForm.h"
 #include "sysinfo/SystemPage.h"
@@ -47,6 +48,7 @@ void createWindows(AppServices& services) {
     TestForm = new TTestForm(services, MainForm);
     TestForm->useTestWindows(
         {Form1, FormKlava, SoundForm, MainForm->TabSheet1->StaticText22, MainForm->TabSheet1});
+    MainForm->TabSheet3->useReport(services, TestForm->reportSources());
 }
 
 void destroyWindows() {

@@ -1,6 +1,7 @@
 #include "report/ReportContent.h"
 
 #include "app/Maker.h"
+#include "results/ResultGroups.h"
 
 #include <charconv>
 #include <system_error>
@@ -166,7 +167,8 @@ void typeTestResults(Typist& t, const ReportInputs& in) {
     t.list(in.captureCapabilities);
 }
 
-// After the described content, which ends without a break: every result of the run, one paragraph each.
+// After the described content, which ends without a break: every result of the run, grouped as on the
+// page "Итоги", one paragraph each, the verdict with the same sign as there.
 void typeResultsSection(Typist& t, const ReportInputs& in) {
     t.breaks(2);
     t.heading(kResultsHeading, 2);
@@ -175,13 +177,19 @@ void typeResultsSection(Typist& t, const ReportInputs& in) {
         t.type(kNoResults);
         return;
     }
-    for (std::size_t i = 0; i < in.results.size(); ++i) {
-        const auto& line = in.results[i];
-        std::string value = line.value;
-        if (!line.verdict.empty()) {
-            value += value.empty() ? line.verdict : " — " + line.verdict;
+    const auto groups = results::groupedLines(in.results);
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        t.heading(groups[g].title, 1);
+        const auto& lines = groups[g].lines;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            std::string value = lines[i]->value;
+            const std::string verdict = results::signedVerdict(*lines[i]);
+            if (!verdict.empty()) {
+                value += value.empty() ? verdict : " — " + verdict;
+            }
+            const bool last = g + 1 == groups.size() && i + 1 == lines.size();
+            t.labelled(lines[i]->what, value, last ? 0 : i + 1 < lines.size() ? 1 : 2);
         }
-        t.labelled(line.what, value, i + 1 < in.results.size() ? 1 : 0);
     }
 }
 

@@ -37,6 +37,8 @@ public:
     void Timer1Timer();
 
     const report::FullTestSequencer& sequencer() const { return *sequencer_; }
+    // What the report copies from the windows, for the page "Итоги" to save the same report.
+    const report::ReportSources& reportSources() const { return reportSources_; }
 
     QPushButton* Button1 = nullptr; // "Генерация отчета"
     QPushButton* Button2 = nullptr; // "Старт тестов(4)"
