@@ -161,6 +161,57 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceCase{"empty", {}, {}}),
     [](const testing::TestParamInfo<ChoiceCase>& info) { return std::string(info.param.name); });
 
+struct LimitCase {
+    const char* name;
+    TemperatureSource source;
+    std::vector<vexlin::sysinfo::LimitSource> limits;
+};
+
+class Limits : public testing::TestWithParam<LimitCase> {};
+
+TEST_P(Limits, TellTheHardwaresOwnFromThresholdsOthersSet) {
+    const auto got = vexlin::sysinfo::limitsOf(GetParam().source);
+    ASSERT_EQ(got.size(), GetParam().limits.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        EXPECT_EQ(got[i].milliCelsius, GetParam().limits[i].milliCelsius);
+        EXPECT_EQ(got[i].what, GetParam().limits[i].what);
+        EXPECT_EQ(got[i].own, GetParam().limits[i].own) << got[i].what;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sources, Limits,
+    testing::Values(
+        LimitCase{"coretemp_tjmax",
+                  chip("coretemp", "hwmon5", 1, "Package id 0", 100000, 84000),
+                  {{100000, "coretemp temp1_crit", true}, {84000, "coretemp temp1_max", true}}},
+        LimitCase{"k10temp_constant_max",
+                  chip("k10temp", "hwmon1", 1, "", 100000, 70000),
+                  {{100000, "k10temp temp1_crit", true}, {70000, "k10temp temp1_max", false}}},
+        LimitCase{"nvme_warning_and_critical",
+                  chip("nvme", "hwmon1", 1, "Composite", 84850, 81850),
+                  {{84850, "nvme temp1_crit", true}, {81850, "nvme temp1_max", true}}},
+        LimitCase{"amdgpu_crit",
+                  chip("amdgpu", "hwmon2", 2, "junction", 110000),
+                  {{110000, "amdgpu temp2_crit", true}}},
+        LimitCase{
+            "unknown_chip", chip("it8728", "hwmon3", 1, "", 95000), {{95000, "it8728 temp1_crit", false}}},
+        LimitCase{"thermald_written_package_trips",
+                  zone("x86_pkg_temp", "thermal_zone9", {{"passive", 85000}, {"passive", 0}}),
+                  {{85000, "x86_pkg_temp passive trip", false}}},
+        LimitCase{"acpi_zone",
+                  zone("acpitz", "thermal_zone0",
+                       {{"critical", 105000}, {"hot", 100000}, {"passive", 95000}, {"active", 60000}}),
+                  {{105000, "acpitz critical trip", true},
+                   {100000, "acpitz hot trip", true},
+                   {95000, "acpitz passive trip", false},
+                   {60000, "acpitz active trip", false}}},
+        LimitCase{"device_tree_zone",
+                  zone("cpu-big0-thermal", "thermal_zone3", {{"passive", 85000}, {"critical", 100000}}),
+                  {{85000, "cpu-big0-thermal passive trip", false},
+                   {100000, "cpu-big0-thermal critical trip", true}}}),
+    [](const testing::TestParamInfo<LimitCase>& info) { return std::string(info.param.name); });
+
 struct FanCase {
     const char* name;
     std::vector<FanSource> found;

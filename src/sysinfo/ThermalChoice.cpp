@@ -86,10 +86,11 @@ std::optional<Role> roleOf(const TemperatureSource& source) {
 
 // Whether a chip's tempN_crit / tempN_max is the hardware's own.  coretemp's come from the processor's
 // TjMax; NVMe's are the drive's own warning and critical composite temperatures; drivetemp's the drive's
-// SCT limits; the graphics drivers' the chip's.  k10temp's max is a constant 70 °C that its driver prints
-// for every part; its crit is the part's HTC limit where the part has one.
+// SCT limits; the graphics drivers' the chip's; cpu_thermal's crit is its zone's critical trip shown again.
+// k10temp's max is a constant 70 °C that its driver prints for every part; its crit is the part's HTC limit
+// where the part has one.  Other chips' limits are not known to be the hardware's.
 bool ownChipLimit(std::string_view chip, bool crit) {
-    if (chip == "k10temp") {
+    if (chip == "k10temp" || chip == "cpu_thermal") {
         return crit;
     }
     return oneOf(chip, {"coretemp", "nvme", "drivetemp"}) || graphicsChip(chip);
