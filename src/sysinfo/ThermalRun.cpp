@@ -1,6 +1,7 @@
 #include "sysinfo/ThermalRun.h"
 
 #include <algorithm>
+#include <string_view>
 #include <utility>
 
 namespace vexlin::sysinfo {
