@@ -79,7 +79,9 @@ private slots:
                                                    "performance.gpu_mem_max",  "performance.gpu2_edge_max",
                                                    "performance.drive_max",    "performance.board_max",
                                                    "performance.cpu_clock"}
-                                    << "Перегрев: нет (макс. 63 °C, предел 105 °C)"
+                                    // k10temp tells no limit, and throttling cannot be seen
+                                    << "Перегрев: предел не сообщается (макс. 63 °C); снижение частоты из-за "
+                                       "нагрева на этом процессоре не определить"
                                     << "unknown";
         QTest::newRow("virtual_machine") << "virtual_machine"
                                          << "Нет данных датчиков" << QStringList{"performance.verdict"}

@@ -52,9 +52,9 @@ INSTANTIATE_TEST_SUITE_P(
     Trees, ThermalTree,
     testing::Values(
         // 18 chip temperatures (acpitz 1, nvme 2, pch 1, wifi 1, thinkpad 8, coretemp 5; the battery has
-        // none) and 3 zones; 8 processors with a core and a package counter each, the power-limit and time
-        // files left out
-        TreeCase{"intel_laptop", 21, 1, 8, 16},
+        // none) and 3 zones; 8 processors with a core and a package counter and total time each, the
+        // power-limit and longest-time files left out
+        TreeCase{"intel_laptop", 21, 1, 8, 32},
         // acpitz 1, nvme 3, two graphics chips 3 + 1, k10temp 2, and one zone; AMD has no throttle counters
         TreeCase{"amd_laptop", 11, 0, 8, 0}, TreeCase{"virtual_machine", 0, 0, 0, 0},
         TreeCase{"odd", 6, 2, 3, 1}, TreeCase{"no_such_tree", 0, 0, 0, 0}),
@@ -140,11 +140,13 @@ TEST(ThermalSensors, ProcessorsInNumberOrderWithTheirClocks) {
     EXPECT_EQ(layout.clocks[0].baseKhz, 1600000);
     EXPECT_EQ(intel.read().clockKhz[4], 799000);
     EXPECT_EQ(layout.throttleCounters[0].name, "core_throttle_count");
-    EXPECT_EQ(layout.throttleCounters[1].name, "package_throttle_count");
+    EXPECT_EQ(layout.throttleCounters[1].name, "core_throttle_total_time_ms");
+    EXPECT_EQ(layout.throttleCounters[2].name, "package_throttle_count");
+    EXPECT_EQ(layout.throttleCounters[3].name, "package_throttle_total_time_ms");
     EXPECT_EQ(intel.read().throttleCounts[0], 12);
     // the topology tells which counters are copies: cpu4 is the second thread of core 0
-    EXPECT_EQ(layout.throttleCounters[8], (ThrottleCounterSource{4, "core_throttle_count", 0, 0}));
-    EXPECT_EQ(intel.read().throttleCounts[8], 12);
+    EXPECT_EQ(layout.throttleCounters[16], (ThrottleCounterSource{4, "core_throttle_count", 0, 0}));
+    EXPECT_EQ(intel.read().throttleCounts[16], 12);
 
     LinuxThermalSensors odd(tree("odd"));
     const auto oddLayout = odd.discover();

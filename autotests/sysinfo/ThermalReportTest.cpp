@@ -180,8 +180,11 @@ TEST(ThermalLines, WhatCannotBeToldIsLeftOutOfTheFacts) {
     EXPECT_EQ(keysOf(lines),
               (std::vector<std::string>{"clock.verdict", "clock.cpu_package_max", "clock.cpu_clock"}));
     EXPECT_EQ(lines[0].what, "Нагрев (тест частоты процессора)");
-    EXPECT_EQ(lines[0].verdict, "Перегрев: предел не сообщается (макс. 63 °C)");
+    EXPECT_EQ(lines[0].verdict,
+              "Перегрев: предел не сообщается (макс. 63 °C); снижение частоты из-за нагрева на "
+              "этом процессоре не определить");
     EXPECT_EQ(factOf(lines[0], "throttled"), nullptr);
+    EXPECT_EQ(factOf(lines[0], "throttling_observable")->value, FactValue(false));
     EXPECT_EQ(factOf(lines[0], "throttle_count_rise"), nullptr);
     EXPECT_EQ(factOf(lines[0], "crit_celsius"), nullptr);
     EXPECT_EQ(lines[2].value, "2000 МГц");
@@ -254,7 +257,12 @@ TEST(ThermalMonitor, StartSampleFinishPutsTheRunIntoTheStore) {
     EXPECT_FALSE(monitor.running());
     const auto* verdict = store.find("thermal", "performance.verdict");
     ASSERT_NE(verdict, nullptr);
-    EXPECT_EQ(verdict->verdict, "Перегрев: нет (макс. 81 °C, предел 100 °C)");
+    // no counter and no clock to judge throttling with
+    EXPECT_EQ(verdict->verdict,
+              "Перегрев: нет (макс. 81 °C, предел 100 °C); снижение частоты из-за нагрева на "
+              "этом процессоре не определить");
+    EXPECT_EQ(factOf(*verdict, "sensor")->value, FactValue(std::string("coretemp Package id 0")));
+    EXPECT_EQ(factOf(*verdict, "limit_source")->value, FactValue(std::string("coretemp temp1_crit")));
     EXPECT_EQ(factOf(*verdict, "readings")->value, FactValue(std::int64_t{3}));
     EXPECT_EQ(sensors.reads, 3);
     monitor.finish(); // nothing more to put

@@ -16,6 +16,7 @@ using vexlin::sysinfo::ThermalChoice;
 using vexlin::sysinfo::ThermalRun;
 
 using Value = std::optional<std::int64_t>;
+using Milli = std::optional<std::int64_t>;
 constexpr Value kNone = std::nullopt;
 
 // A laptop as the runs below see it: package and one core (limit 100 °C), the graphics edge (limit 100 °C),
@@ -229,7 +230,8 @@ INSTANTIATE_TEST_SUITE_P(
                 0,
                 false,
                 std::nullopt,
-                "Перегрев: близко к пределу (макс. 99 °C, предел 100 °C)",
+                "Перегрев: близко к пределу (макс. 99 °C, предел 100 °C); снижение частоты из-за нагрева на "
+                "этом процессоре не определить",
                 Verdict::Warning,
                 false,
                 false},
@@ -262,6 +264,140 @@ INSTANTIATE_TEST_SUITE_P(
                 "Температура процессора не сообщается",
                 Verdict::None}),
     [](const testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
+
+// One processor sensor, one fan, one clock without a base, and optionally a core's throttle count and time:
+// the readings that the rules about stopped fans, short throttles and falling clocks look at.
+struct Tick {
+    Value celsius, rpm, mhz, count, timeMs;
+};
+
+struct RuleCase {
+    const char* name;
+    Milli limit; // of the processor sensor
+    bool withCounters;
+    std::vector<Tick> series;
+    std::string verdict;
+    Verdict judgement;
+    std::optional<vexlin::sysinfo::StoppedFan> stopped; // in millidegrees
+};
+
+class Rule : public testing::TestWithParam<RuleCase> {};
+
+TEST_P(Rule, JudgesWhatTheReadingsShow) {
+    const auto& row = GetParam();
+    ThermalLayout layout;
+    layout.temperatures = {
+        {TemperatureOrigin::Chip, "coretemp", "hwmon1", 1, "Package id 0", row.limit, {}, {}}};
+    layout.fans = {{"thinkpad", "hwmon2", 1, ""}};
+    layout.clocks = {{0, 4200000, kNone}};
+    if (row.withCounters) {
+        layout.throttleCounters = {{0, "core_throttle_count", 0, 0},
+                                   {0, "core_throttle_total_time_ms", 0, 0}};
+    }
+    ThermalRun run(chooseSensors(layout));
+    for (const auto& tick : row.series) {
+        ThermalReading reading;
+        reading.milliCelsius = {milli(tick.celsius)};
+        reading.fanRpm = {tick.rpm};
+        reading.clockKhz = {milli(tick.mhz)};
+        if (row.withCounters) {
+            reading.throttleCounts = {tick.count, tick.timeMs};
+        }
+        run.add(reading);
+    }
+    const auto summary = run.summary();
+    const auto verdict = runVerdict(summary);
+    EXPECT_EQ(verdict.text, row.verdict);
+    EXPECT_EQ(verdict.judgement, row.judgement);
+    ASSERT_EQ(summary.fans.size(), 1u);
+    const auto& stopped = summary.fans[0].stoppedWhileHeating;
+    ASSERT_EQ(stopped.has_value(), row.stopped.has_value());
+    if (stopped) {
+        EXPECT_EQ(stopped->fromMilliCelsius, row.stopped->fromMilliCelsius);
+        EXPECT_EQ(stopped->toMilliCelsius, row.stopped->toMilliCelsius);
+    }
+}
+
+const std::string kUnknown = "; снижение частоты из-за нагрева на этом процессоре не определить";
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, Rule,
+    testing::Values(
+        RuleCase{"fan_at_rest_stands",
+                 100000,
+                 true,
+                 {{44, 0, 800, 3, 20}, {46, 0, 1200, 3, 20}, {45, 0, 900, 3, 20}},
+                 "Перегрев: нет (макс. 46 °C, предел 100 °C)",
+                 Verdict::Good,
+                 std::nullopt},
+        RuleCase{"fan_stands_while_heating",
+                 100000,
+                 true,
+                 {{52, 0, 4200, 3, 20}, {66, 0, 4100, 3, 20}, {79, 0, 4000, 3, 20}, {86, 0, 3900, 3, 20}},
+                 "Перегрев: нет (макс. 86 °C, предел 100 °C)",
+                 Verdict::Good,
+                 vexlin::sysinfo::StoppedFan{52000, 86000}},
+        // warm and steady, or warming only before the fan stopped: nothing to say about the fan
+        RuleCase{"fan_stands_hot_but_steady",
+                 100000,
+                 true,
+                 {{78, 2400, 4200, 3, 20}, {77, 0, 4100, 3, 20}, {79, 0, 4100, 3, 20}, {78, 0, 4000, 3, 20}},
+                 "Перегрев: нет (макс. 79 °C, предел 100 °C)",
+                 Verdict::Good,
+                 std::nullopt},
+        RuleCase{
+            "fan_starts_late",
+            100000,
+            true,
+            {{50, 0, 4200, 3, 20}, {68, 0, 4100, 3, 20}, {75, 1900, 4000, 3, 20}, {80, 3600, 4000, 3, 20}},
+            "Перегрев: нет (макс. 80 °C, предел 100 °C)",
+            Verdict::Good,
+            std::nullopt},
+        RuleCase{"throttled_a_few_milliseconds",
+                 100000,
+                 true,
+                 {{90, 3000, 4200, 3, 20}, {97, 3600, 4000, 4, 24}},
+                 "Процессор кратковременно снижал частоту из-за перегрева (4 мс)",
+                 Verdict::Warning,
+                 std::nullopt},
+        RuleCase{"throttled_for_seconds",
+                 100000,
+                 true,
+                 {{90, 3000, 4200, 3, 20}, {99, 3600, 2400, 9, 3120}},
+                 "Процессор снижал частоту из-за перегрева",
+                 Verdict::Bad,
+                 std::nullopt},
+        // the event began and has not ended: the kernel adds its time only when it ends
+        RuleCase{"throttling_still_going_on",
+                 100000,
+                 true,
+                 {{90, 3000, 4200, 3, 20}, {99, 3600, 2400, 4, 20}},
+                 "Процессор снижал частоту из-за перегрева",
+                 Verdict::Bad,
+                 std::nullopt},
+        RuleCase{"no_counters_clock_falls_while_hot",
+                 std::nullopt,
+                 false,
+                 {{70, 3000, 4200}, {88, 3600, 4100}, {94, 4000, 2900}, {95, 4000, 3100}},
+                 "Частота падала при нагреве: 4200 → 2900 МГц при 94 °C" + kUnknown,
+                 Verdict::Warning,
+                 std::nullopt},
+        // the same fall at 60 °C is a core clocking down between bursts of work
+        RuleCase{"no_counters_clock_falls_while_cool",
+                 std::nullopt,
+                 false,
+                 {{55, 3000, 4200}, {60, 3000, 1400}, {58, 3000, 4100}},
+                 "Перегрев: предел не сообщается (макс. 60 °C)" + kUnknown,
+                 Verdict::None,
+                 std::nullopt},
+        RuleCase{"no_counters_clock_holds",
+                 std::nullopt,
+                 false,
+                 {{70, 3000, 4200}, {93, 3600, 4000}, {95, 4000, 3900}},
+                 "Перегрев: предел не сообщается (макс. 95 °C)" + kUnknown,
+                 Verdict::None,
+                 std::nullopt}),
+    [](const testing::TestParamInfo<RuleCase>& info) { return std::string(info.param.name); });
 
 TEST(Run, LatestValuesAreThoseOfTheLastReading) {
     ThermalRun run(laptop());

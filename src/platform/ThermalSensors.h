@@ -48,11 +48,12 @@ struct CpuClockSource {
     bool operator==(const CpuClockSource&) const = default;
 };
 
-// One of the kernel's counters of thermal throttling events of a processor.
-// A package's counter shows in every processor of the package and a core's in each of its threads.
+// One of the kernel's counters of thermal throttling of a processor: the events, and the milliseconds spent
+// throttled in all (added when an event ends).  A package's counter shows in every processor of the package
+// and a core's in each of its threads.
 struct ThrottleCounterSource {
     int cpu = 0;
-    std::string name; // "core_throttle_count", "package_throttle_count"
+    std::string name; // "core_throttle_count", "package_throttle_total_time_ms", ...
     int package = -1; // topology/physical_package_id; -1 when the system does not tell
     int core = -1;    // topology/core_id
     bool operator==(const ThrottleCounterSource&) const = default;

@@ -29,11 +29,26 @@ std::string lowered(std::string_view text) {
     return result;
 }
 
+bool graphicsChip(std::string_view chip) {
+    return oneOf(chip, {"amdgpu", "radeon", "nouveau", "i915", "xe"});
+}
+
+// Device-tree zones are named after their node: "cpu0-thermal", "cpu-big0-thermal", "cpuss0-thermal",
+// "cpu0-top-thermal", "cluster0-thermal", "cpu_thermal".
+bool armProcessorZone(std::string_view type) {
+    const bool named = type.starts_with("cpu") || type.starts_with("cluster");
+    return named && (type.ends_with("-thermal") || type.ends_with("_thermal"));
+}
+
+bool packageZone(std::string_view type) {
+    return type == "x86_pkg_temp";
+}
+
 std::optional<Role> zoneRole(const TemperatureSource& zone) {
     if (zone.chip == "acpitz") {
         return Role{SensorGroup::Board, {}};
     }
-    if (oneOf(zone.chip, {"x86_pkg_temp", "TCPU", "cpu-thermal", "cpu_thermal"})) {
+    if (packageZone(zone.chip) || zone.chip == "TCPU" || armProcessorZone(zone.chip)) {
         return Role{SensorGroup::Processor, {}};
     }
     return std::nullopt;
@@ -43,7 +58,7 @@ std::optional<Role> chipRole(const TemperatureSource& sensor) {
     if (oneOf(sensor.chip, {"coretemp", "k10temp", "zenpower", "cpu_thermal"})) {
         return Role{SensorGroup::Processor, {}};
     }
-    if (oneOf(sensor.chip, {"amdgpu", "radeon", "nouveau", "i915", "xe"})) {
+    if (graphicsChip(sensor.chip)) {
         const std::string label = lowered(sensor.label);
         for (const std::string_view part : {"edge", "junction", "mem"}) {
             if (label == part) {
@@ -69,32 +84,58 @@ std::optional<Role> roleOf(const TemperatureSource& source) {
     return source.origin == TemperatureOrigin::Zone ? zoneRole(source) : chipRole(source);
 }
 
-std::optional<std::int64_t> lower(std::optional<std::int64_t> a, std::optional<std::int64_t> b) {
-    if (!a) {
-        return b;
+// Whether a chip's tempN_crit / tempN_max is the hardware's own.  coretemp's come from the processor's
+// TjMax; NVMe's are the drive's own warning and critical composite temperatures; drivetemp's the drive's
+// SCT limits; the graphics drivers' the chip's; cpu_thermal's crit is its zone's critical trip shown again.
+// k10temp's max is a constant 70 °C that its driver prints for every part; its crit is the part's HTC limit
+// where the part has one.  Other chips' limits are not known to be the hardware's.
+bool ownChipLimit(std::string_view chip, bool crit) {
+    if (chip == "k10temp" || chip == "cpu_thermal") {
+        return crit;
     }
-    if (!b) {
-        return a;
-    }
-    return std::min(*a, *b);
+    return oneOf(chip, {"coretemp", "nvme", "drivetemp"}) || graphicsChip(chip);
 }
 
-// The sensor's own critical point, else its high mark, else the lowest trip point at which the kernel or
-// the firmware acts against the heat (active trips only start fans).
-std::optional<std::int64_t> limitOf(const TemperatureSource& source) {
-    if (source.critMilliCelsius && believedLimit(*source.critMilliCelsius)) {
-        return source.critMilliCelsius;
+// Whether a zone's trip point is the hardware's own limit.  Critical and hot points come from the firmware
+// (ACPI _CRT/_HOT, a device tree's critical trip) and are read-only.  x86_pkg_temp's trips are thresholds
+// its driver leaves for user space to write (thermal daemons set them for their notifications), and a
+// passive trip only says where the kernel starts to slow the processor; active trips start fans.
+bool ownTrip(std::string_view zoneType, std::string_view tripType) {
+    if (packageZone(zoneType)) {
+        return false;
     }
-    if (source.maxMilliCelsius && believedLimit(*source.maxMilliCelsius)) {
-        return source.maxMilliCelsius;
-    }
-    std::optional<std::int64_t> lowest;
-    for (const auto& trip : source.trips) {
-        if (oneOf(trip.type, {"critical", "hot", "passive"}) && believedLimit(trip.milliCelsius)) {
-            lowest = lower(lowest, trip.milliCelsius);
+    return oneOf(tripType, {"critical", "hot"});
+}
+
+std::string tempFile(const TemperatureSource& source, std::string_view attribute) {
+    return source.chip + " temp" + std::to_string(source.index) + "_" + std::string(attribute);
+}
+
+// The own limit of a source: a chip's critical point before its high mark (coretemp's high mark is a fan
+// target below TjMax), a zone's lowest own trip.
+std::optional<LimitSource> ownLimitOf(const TemperatureSource& source) {
+    std::optional<LimitSource> lowest;
+    for (auto& limit : limitsOf(source)) {
+        if (limit.own && source.origin == TemperatureOrigin::Chip) {
+            return limit;
+        }
+        if (limit.own && (!lowest || *limit.milliCelsius < *lowest->milliCelsius)) {
+            lowest = std::move(limit);
         }
     }
     return lowest;
+}
+
+// k10temp devices that show Tdie or Tccd beside Tctl.
+std::set<std::string> k10tempWithDieSensors(const platform::ThermalLayout& found) {
+    std::set<std::string> devices;
+    for (const auto& source : found.temperatures) {
+        if (source.origin == TemperatureOrigin::Chip && source.chip == "k10temp" &&
+            (source.label == "Tdie" || source.label.starts_with("Tccd"))) {
+            devices.insert(source.device);
+        }
+    }
+    return devices;
 }
 
 std::string_view partName(std::string_view part) {
@@ -171,6 +212,35 @@ sharedCountersOnce(const std::vector<platform::ThrottleCounterSource>& counters)
 
 } // namespace
 
+std::vector<LimitSource> limitsOf(const TemperatureSource& source) {
+    std::vector<LimitSource> limits;
+    if (source.origin == TemperatureOrigin::Chip) {
+        if (source.critMilliCelsius && believedLimit(*source.critMilliCelsius)) {
+            limits.push_back(
+                {source.critMilliCelsius, tempFile(source, "crit"), ownChipLimit(source.chip, true)});
+        }
+        if (source.maxMilliCelsius && believedLimit(*source.maxMilliCelsius)) {
+            limits.push_back(
+                {source.maxMilliCelsius, tempFile(source, "max"), ownChipLimit(source.chip, false)});
+        }
+        return limits;
+    }
+    for (const auto& trip : source.trips) {
+        if (believedLimit(trip.milliCelsius)) {
+            limits.push_back({trip.milliCelsius, source.chip + " " + trip.type + " trip",
+                              ownTrip(source.chip, trip.type)});
+        }
+    }
+    return limits;
+}
+
+std::string sensorName(const TemperatureSource& source) {
+    if (source.origin == TemperatureOrigin::Zone) {
+        return source.chip;
+    }
+    return source.chip + " " + (source.label.empty() ? "temp" + std::to_string(source.index) : source.label);
+}
+
 bool believedTemperature(std::int64_t milliCelsius) {
     return milliCelsius >= kLowestBelievedMilliCelsius && milliCelsius <= kHighestBelievedMilliCelsius;
 }
@@ -200,9 +270,13 @@ ThermalChoice chooseSensors(const platform::ThermalLayout& found) {
     std::vector<Pending> pending;
     std::map<std::pair<SensorGroup, std::string>, int> deviceNumbers; // (group, device) → 1, 2, ...
     std::map<SensorGroup, int> devicesSeen;
+    const std::set<std::string> dieSensors = k10tempWithDieSensors(found);
     for (const auto& source : found.temperatures) {
         const auto role = roleOf(source);
         if (!role) {
+            continue;
+        }
+        if (source.chip == "k10temp" && source.label == "Tctl" && dieSensors.contains(source.device)) {
             continue;
         }
         const std::string device = role->group == SensorGroup::Processor ? std::string() : source.device;
@@ -223,22 +297,17 @@ ThermalChoice chooseSensors(const platform::ThermalLayout& found) {
         return static_cast<int>(a.entry.group) < static_cast<int>(b.entry.group);
     });
 
-    std::optional<std::int64_t> boardLimit;
     for (auto& [entry, sources] : pending) {
         for (const TemperatureSource* source : sources) {
             entry.sources.push_back(choice.watched.temperatures.size());
             choice.watched.temperatures.push_back(*source);
-            entry.limitMilliCelsius = lower(entry.limitMilliCelsius, limitOf(*source));
-        }
-        if (entry.group == SensorGroup::Board) {
-            boardLimit = lower(boardLimit, entry.limitMilliCelsius);
+            const auto own = ownLimitOf(*source);
+            if (own && (!entry.limitMilliCelsius || *own->milliCelsius < *entry.limitMilliCelsius)) {
+                entry.limitMilliCelsius = own->milliCelsius;
+                entry.limitSource = own->what;
+            }
         }
         choice.temperatures.push_back(std::move(entry));
-    }
-    for (auto& entry : choice.temperatures) {
-        if (entry.group == SensorGroup::Processor && !entry.limitMilliCelsius) {
-            entry.limitMilliCelsius = boardLimit;
-        }
     }
 
     choice.watched.fans = found.fans;

@@ -40,9 +40,11 @@ std::string key(ThermalRunKind kind, std::string_view what) {
 void addTemperatureFacts(std::vector<Fact>& facts, const TemperatureSummary& entry) {
     if (entry.maxMilliCelsius) {
         facts.push_back({"max_celsius", celsiusValue(*entry.maxMilliCelsius), "°C"});
+        facts.push_back({"sensor", entry.sensor, ""});
     }
     if (entry.limitMilliCelsius) {
         facts.push_back({"crit_celsius", celsiusValue(*entry.limitMilliCelsius), "°C"});
+        facts.push_back({"limit_source", entry.limitSource, ""});
     }
 }
 
@@ -59,11 +61,20 @@ ResultLine verdictLine(const ThermalSummary& summary, ThermalRunKind kind) {
     if (const auto throttled = summary.throttled()) {
         line.facts.push_back({"throttled", *throttled, ""});
     }
+    line.facts.push_back({"throttling_observable", summary.throttled().has_value(), ""});
     if (summary.countersWatched) {
         line.facts.push_back({"throttle_count_rise", summary.throttleCountRise, ""});
     }
+    if (summary.throttleTimeRiseMs) {
+        line.facts.push_back({"throttle_time_ms", *summary.throttleTimeRiseMs, "ms"});
+    }
     if (summary.clockRuleApplies) {
         line.facts.push_back({"slowed_while_hot", summary.slowedWhileHot, ""});
+    }
+    if (const auto& fall = summary.clockFellWhileHot) {
+        line.facts.push_back({"clock_fell_from_mhz", wholeMhz(fall->fromKhz), "MHz"});
+        line.facts.push_back({"clock_fell_to_mhz", wholeMhz(fall->toKhz), "MHz"});
+        line.facts.push_back({"clock_fell_at_celsius", celsiusValue(fall->milliCelsius), "°C"});
     }
     if (const TemperatureSummary* processor = summary.processor()) {
         if (processor->maxMilliCelsius) {
@@ -112,6 +123,15 @@ ResultLine fanLine(const FanSummary& fan, ThermalRunKind kind) {
     line.value = rangeText(*fan.minRpm, *fan.maxRpm, "об/мин");
     line.facts.push_back({"fan_rpm", *fan.maxRpm, "rpm"});
     line.facts.push_back({"min_rpm", *fan.minRpm, "rpm"});
+    if (const auto& stopped = fan.stoppedWhileHeating) {
+        line.verdict = "Вентилятор стоял при нагреве процессора: 0 об/мин, " +
+                       std::to_string(wholeDegrees(stopped->fromMilliCelsius)) + " → " +
+                       celsiusText(stopped->toMilliCelsius);
+        line.judgement = Verdict::Warning;
+        line.facts.push_back({"stopped_from_celsius", celsiusValue(stopped->fromMilliCelsius), "°C"});
+        line.facts.push_back({"stopped_to_celsius", celsiusValue(stopped->toMilliCelsius), "°C"});
+    }
+    line.facts.push_back({"stopped_while_heating", fan.stoppedWhileHeating.has_value(), ""});
     return line;
 }
 
@@ -182,6 +202,11 @@ JudgedText overheatVerdict(std::optional<std::int64_t> maxMilliCelsius,
 }
 
 JudgedText runVerdict(const ThermalSummary& summary) {
+    if (summary.throttledBriefly()) {
+        return {"Процессор кратковременно снижал частоту из-за перегрева (" +
+                    std::to_string(*summary.throttleTimeRiseMs) + " мс)",
+                Verdict::Warning};
+    }
     if (summary.throttled().value_or(false)) {
         return {"Процессор снижал частоту из-за перегрева", Verdict::Bad};
     }
@@ -189,7 +214,19 @@ JudgedText runVerdict(const ThermalSummary& summary) {
     if (processor == nullptr || !processor->maxMilliCelsius) {
         return {"Температура процессора не сообщается", Verdict::None};
     }
-    return overheatVerdict(processor->maxMilliCelsius, processor->limitMilliCelsius);
+    JudgedText heat = overheatVerdict(processor->maxMilliCelsius, processor->limitMilliCelsius);
+    if (summary.throttled()) {
+        return heat;
+    }
+    // Neither a counter nor a base clock with a limit: what is left to see is the clock itself.
+    const std::string unknown = "снижение частоты из-за нагрева на этом процессоре не определить";
+    if (const auto& fall = summary.clockFellWhileHot) {
+        return {"Частота падала при нагреве: " + std::to_string(wholeMhz(fall->fromKhz)) + " → " +
+                    mhzText(fall->toKhz) + " при " + celsiusText(fall->milliCelsius) + "; " + unknown,
+                Verdict::Warning};
+    }
+    heat.text += "; " + unknown;
+    return heat;
 }
 
 std::vector<ResultLine> thermalResultLines(const ThermalSummary& summary, ThermalRunKind kind) {

@@ -6,12 +6,38 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vexlin::sysinfo {
 
 // A processor this close to its limit (millidegrees) counts as hot.
 inline constexpr std::int64_t kNearLimitMilliCelsius = 5000;
+// Throttling that lasted less than this in all (the kernel's *_throttle_total_time_ms) was a passing spike.
+inline constexpr std::int64_t kShortThrottleMs = 100;
+// Where no limit is told, a processor this warm counts as hot: laptop fans run well before it, and the clock
+// falling this far below the run's own highest (percent) is no idle core clocking down.
+inline constexpr std::int64_t kHotWithoutLimitMilliCelsius = 80000;
+inline constexpr std::int64_t kClockFallPercent = 80;
+// A fan that reads 0 rpm while the processor is at least this warm and has warmed by this much since the fan
+// last turned is stopped when it should turn.
+inline constexpr std::int64_t kFanNeededMilliCelsius = 70000;
+inline constexpr std::int64_t kFanNeededRiseMilliCelsius = 5000;
+
+// A fan that stood while the processor heated: the processor's temperature when the fan was first seen
+// standing and the hottest it reached while the fan still stood.
+struct StoppedFan {
+    std::int64_t fromMilliCelsius = 0;
+    std::int64_t toMilliCelsius = 0;
+};
+
+// The clock falling while the processor was hot: the run's highest clock before it, the low, and the
+// processor's temperature then.
+struct ClockFall {
+    std::int64_t fromKhz = 0;
+    std::int64_t toKhz = 0;
+    std::int64_t milliCelsius = 0;
+};
 
 struct TemperatureSummary {
     SensorGroup group = SensorGroup::Processor;
@@ -19,6 +45,8 @@ struct TemperatureSummary {
     std::string name;
     std::optional<std::int64_t> maxMilliCelsius; // absent when no reading of the run could be believed
     std::optional<std::int64_t> limitMilliCelsius;
+    std::string sensor;      // the sensor that gave the maximum: "k10temp Tdie"
+    std::string limitSource; // where the limit was read
 };
 
 struct FanSummary {
@@ -26,6 +54,7 @@ struct FanSummary {
     std::string name;
     std::optional<std::int64_t> minRpm;
     std::optional<std::int64_t> maxRpm;
+    std::optional<StoppedFan> stoppedWhileHeating;
 };
 
 // What a run saw, from its first reading to its last.
@@ -41,11 +70,18 @@ struct ThermalSummary {
     std::optional<std::int64_t> baseKhz;
     bool countersWatched = false;       // at least one kernel throttle counter could be read
     std::int64_t throttleCountRise = 0; // the largest rise of any one kernel counter during the run
-    bool clockRuleApplies = false;      // at some reading base clock, clock, temperature and limit were known
-    bool slowedWhileHot = false;        // the fastest core below base while the processor was near its limit
+    // The largest rise of any one *_throttle_total_time_ms during the run, where the kernel keeps them.
+    std::optional<std::int64_t> throttleTimeRiseMs;
+    bool clockRuleApplies = false; // at some reading base clock, clock, temperature and limit were known
+    bool slowedWhileHot = false;   // the fastest core below base while the processor was near its limit
+    // Where throttling cannot be observed: the largest fall of the clock while the processor was hot.
+    std::optional<ClockFall> clockFellWhileHot;
 
     // Whether the processor throttled; absent when neither a counter nor the clock rule can tell.
     std::optional<bool> throttled() const;
+    // Throttled only in passing: the counters rose, the kernel's time spent throttled stayed a few
+    // milliseconds, and the clock never stayed below base while hot.
+    bool throttledBriefly() const;
     const TemperatureSummary* processor() const;
 };
 
@@ -68,21 +104,29 @@ public:
     ThermalSummary summary() const;
 
 private:
-    std::optional<std::int64_t> hottest(const WatchedTemperature& entry,
-                                        const platform::ThermalReading& reading) const;
+    // The hottest believed value of an entry's sources now, and the source it came from.
+    std::optional<std::pair<std::int64_t, std::size_t>>
+    hottest(const WatchedTemperature& entry, const platform::ThermalReading& reading) const;
     void addClocks(const platform::ThermalReading& reading);
     void addCounters(const platform::ThermalReading& reading);
+    void addFan(std::size_t fan, std::optional<std::int64_t> rpm);
 
     ThermalChoice choice_;
     int readings_ = 0;
     std::vector<std::optional<std::int64_t>> maxMilli_; // per watched temperature entry
+    std::vector<std::size_t> maxSource_;                // the source of each maximum
     std::vector<std::optional<std::int64_t>> minRpm_;
     std::vector<std::optional<std::int64_t>> maxRpm_;
     std::optional<std::int64_t> minKhz_;
     std::optional<std::int64_t> maxKhz_;
     std::vector<std::optional<std::int64_t>> counterBase_; // per counter: its value when the run began
     std::int64_t counterRise_ = 0;
+    std::optional<std::int64_t> timeRise_;
     bool countersRead_ = false;
+    std::optional<std::int64_t> peakKhz_;
+    std::optional<ClockFall> clockFall_;
+    std::vector<std::optional<std::int64_t>> fanStandingFrom_; // per fan: processor when it was seen standing
+    std::vector<std::optional<StoppedFan>> stoppedFans_;
     bool clockRuleChecked_ = false;
     bool slowedWhileHot_ = false;
     LiveValues latest_;

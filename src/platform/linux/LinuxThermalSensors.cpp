@@ -151,7 +151,7 @@ void LinuxThermalSensors::findProcessors(Found& found) const {
         std::vector<std::string> counters;
         for (const auto& entry : fs::directory_iterator(dir / "thermal_throttle", error)) {
             const std::string name = entry.path().filename().string();
-            if (name.ends_with("_throttle_count")) {
+            if (name.ends_with("_throttle_count") || name.ends_with("_throttle_total_time_ms")) {
                 counters.push_back(name);
             }
         }
