@@ -18,6 +18,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # headless desktop for window, OpenGL and audio tests
   xvfb x11-utils xdotool openbox pulseaudio pulseaudio-utils dbus-x11
+  # the soak test counts the windows and pixmaps the program holds in the X server
+  xrestop
   # the screenshot that scripts/run.sh takes on a machine without a display
   imagemagick
   # the report read back by an independent reader in the tests
