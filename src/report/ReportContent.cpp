@@ -166,22 +166,37 @@ void typeTestResults(Typist& t, const ReportInputs& in) {
     t.list(in.captureCapabilities);
 }
 
-// After the described content, which ends without a break: every result of the run, one paragraph each.
-void typeResultsSection(Typist& t, const ReportInputs& in) {
-    t.breaks(2);
-    t.heading(kResultsHeading, 2);
-    if (in.results.empty()) {
-        t.bold(false);
-        t.type(kNoResults);
-        return;
-    }
-    for (std::size_t i = 0; i < in.results.size(); ++i) {
-        const auto& line = in.results[i];
+void typeResultLines(Typist& t, const std::vector<const results::ResultLine*>& lines) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const auto& line = *lines[i];
         std::string value = line.value;
         if (!line.verdict.empty()) {
             value += value.empty() ? line.verdict : " — " + line.verdict;
         }
-        t.labelled(line.what, value, i + 1 < in.results.size() ? 1 : 0);
+        t.labelled(line.what, value, i + 1 < lines.size() ? 1 : 0);
+    }
+}
+
+// After the described content, which ends without a break: every result of the run, one paragraph each; the
+// drives' lines under a heading of their own after them.
+void typeResultsSection(Typist& t, const ReportInputs& in) {
+    std::vector<const results::ResultLine*> general;
+    std::vector<const results::ResultLine*> drives;
+    for (const auto& line : in.results) {
+        (line.source == kDrivesSource ? drives : general).push_back(&line);
+    }
+    t.breaks(2);
+    t.heading(kResultsHeading, 2);
+    if (general.empty()) {
+        t.bold(false);
+        t.type(kNoResults);
+    } else {
+        typeResultLines(t, general);
+    }
+    if (!drives.empty()) {
+        t.breaks(2);
+        t.heading(kDrivesHeading, 2);
+        typeResultLines(t, drives);
     }
 }
 
