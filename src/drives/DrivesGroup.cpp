@@ -67,7 +67,10 @@ DrivesGroup::DrivesGroup(AppServices& services, QWidget* parent)
 
     ListBox5 = new QListWidget(this);
     ListBox5->setObjectName("ListBox5");
-    ListBox5->setMinimumHeight(2 * ListBox5->fontMetrics().height() + 6);
+    // Room for four drives: the processor group above keeps the page's height.
+    const int row = ListBox5->fontMetrics().height() + 2;
+    ListBox5->setMinimumHeight(2 * row + 6);
+    ListBox5->setMaximumHeight(4 * row + 6);
     StaticText27 = new QLabel(this);
     StaticText27->setObjectName("StaticText27");
     StaticText27->setWordWrap(true);
@@ -109,20 +112,34 @@ void DrivesGroup::listDrives() {
     StaticText27->setText(QString());
 }
 
+// A row per drive, its verdict first so that the narrow column shows it; the readings and the reasons are in
+// the row's tooltip (and on the page "Итоги").
 void DrivesGroup::showLines(const std::vector<results::ResultLine>& lines) {
     ListBox5->clear();
+    QListWidgetItem* drive = nullptr;
     for (const auto& line : lines) {
-        QString text = fromStd(line.what);
-        if (!line.value.empty()) {
-            text += ": " + fromStd(line.value);
+        const bool details = line.key.ends_with(".health");
+        QString text = details ? fromStd(line.what) + ": " + fromStd(line.value) : QString();
+        if (!details) {
+            const auto dot = line.key.find('.');
+            text = fromStd(dot == std::string::npos ? line.what : line.key.substr(0, dot)) + ": ";
+            text += fromStd(line.verdict.empty() ? line.value : line.verdict);
+            if (!line.verdict.empty() && !line.value.empty()) {
+                text += QString::fromUtf8(" — ") + fromStd(line.value);
+            }
         }
-        if (!line.verdict.empty()) {
-            text += QString::fromUtf8(" — ") + fromStd(line.verdict);
+        if (details && drive != nullptr) {
+            QString tip = drive->toolTip() + '\n' + text;
+            if (!line.verdict.empty()) {
+                tip += '\n' + fromStd(line.verdict);
+            }
+            drive->setToolTip(tip);
+            continue;
         }
-        auto* item = new QListWidgetItem(text, ListBox5);
-        item->setToolTip(text);
+        drive = new QListWidgetItem(text, ListBox5);
+        drive->setToolTip(text);
         if (const auto colour = colourOf(line.judgement)) {
-            item->setForeground(QBrush(*colour));
+            drive->setForeground(QBrush(*colour));
         }
     }
 }
