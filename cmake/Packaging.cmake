@@ -13,6 +13,17 @@ install(TARGETS vexlin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # level below lib/vexlin, so that the package needs no ldconfig run (there is no public library in it).
 install(TARGETS vexlin_sound_module vexlin_report_module LIBRARY DESTINATION lib/vexlin/modules
         PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+# The helper that pkexec runs as root to read the drives' health, and the polkit action that names it.  The
+# action must hold the helper's absolute installed path, known only when installing (the package installs to
+# /usr whatever the build was configured for), so the file is written then.
+install(TARGETS vexlin_smart_helper RUNTIME DESTINATION lib/vexlin
+        PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+install(CODE "
+    file(READ \"${PROJECT_SOURCE_DIR}/packaging/${VEXLIN_APP_ID}.smart-helper.policy.in\" policy)
+    string(REPLACE \"@VEXLIN_SMART_HELPER@\" \"\${CMAKE_INSTALL_PREFIX}/lib/vexlin/vexlin-smart-helper\" policy \"\${policy}\")
+    file(WRITE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/polkit-1/actions/${VEXLIN_APP_ID}.smart-helper.policy\" \"\${policy}\")
+    message(STATUS \"Installing: \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/polkit-1/actions/${VEXLIN_APP_ID}.smart-helper.policy\")
+")
 install(DIRECTORY data/ DESTINATION ${CMAKE_INSTALL_DATADIR}/vexlin/data)
 install(FILES packaging/${VEXLIN_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/${VEXLIN_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
@@ -64,5 +75,6 @@ document. The interface is in Russian.")
 # the metrics of Arial, Times New Roman and Courier New that the windows and the report are laid out for.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libgl1-mesa-dri, fonts-liberation")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+# smartctl reads the drives' health; pkexec asks for the administrator's password when not run as root.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, smartmontools, pkexec")
 include(CPack)

@@ -14,6 +14,9 @@ packages=(
   # file formats and hardware facts
   libjpeg62-turbo-dev libmpg123-dev libpci-dev pci.ids libxrandr-dev libx11-dev libzip-dev libpugixml-dev
   libfontconfig-dev
+  # drive health: smartctl's JSON read with nlohmann-json; pkexec asks for the password through polkit;
+  # a fake UDisks2 on a private bus in tests
+  nlohmann-json3-dev smartmontools pkexec polkitd python3-dbusmock
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # headless desktop for window, OpenGL and audio tests

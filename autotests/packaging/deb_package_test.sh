@@ -22,10 +22,17 @@ deb=$work/vexlin_${version}_${arch}.deb
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for f in ./usr/bin/vexlin ./usr/lib/vexlin/modules/vexlin-sound.so ./usr/lib/vexlin/modules/vexlin-report.so ./usr/share/vexlin/data/klava.bmp ./usr/share/applications/org.vexlin.Vexlin.desktop \
          ./usr/share/metainfo/org.vexlin.Vexlin.metainfo.xml ./usr/share/icons/hicolor/16x16/apps/org.vexlin.Vexlin.png \
-         ./usr/share/doc/vexlin/copyright ./usr/share/doc/vexlin/changelog.gz; do
+         ./usr/share/doc/vexlin/copyright ./usr/share/doc/vexlin/changelog.gz \
+         ./usr/lib/vexlin/vexlin-smart-helper ./usr/share/polkit-1/actions/org.vexlin.Vexlin.smart-helper.policy; do
     grep -qxF "$f" <<<"$contents" || fail "the package lacks $f"
 done
 grep -v '^\./usr/' <<<"$contents" | grep -vx '\./' && fail "the package installs outside /usr"
+
+# pkexec runs the drive-health helper only under the action that names its installed path.
+policy=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/polkit-1/actions/org.vexlin.Vexlin.smart-helper.policy)
+grep -qF '<annotate key="org.freedesktop.policykit.exec.path">/usr/lib/vexlin/vexlin-smart-helper</annotate>' \
+    <<<"$policy" || fail "the polkit action does not name /usr/lib/vexlin/vexlin-smart-helper: $policy"
+grep -qF '<allow_active>auth_admin_keep</allow_active>' <<<"$policy" || fail "the polkit action does not keep the password"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 for d in libqt6widgets6 libqt6multimedia6 libmpg123-0 libzip4 libc6 qt6-qpa-plugins fonts-liberation libgl1-mesa-dri; do

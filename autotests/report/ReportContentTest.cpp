@@ -146,6 +146,40 @@ TEST(ReportOperations, FilledInventoryInTheOrderOfThePage) {
         << "the last result ends the document without a trailing break";
 }
 
+TEST(ReportOperations, DrivesGetTheirOwnSectionAfterTheResults) {
+    ReportInputs in = emptyInventory();
+    in.results.push_back({"drives",
+                          "nvme0n1.drive",
+                          "Накопитель nvme0n1",
+                          "SAMSUNG MZVL21T0HCLR-00B00, NVMe",
+                          "Изношен на 16 %",
+                          results::Verdict::Good,
+                          {}});
+    in.results.push_back({"battery", "BAT0.wear", "Батарея BAT0", "31 %", "", results::Verdict::Warning, {}});
+    in.results.push_back({"drives",
+                          "vda.drive",
+                          "Накопитель vda",
+                          "",
+                          "виртуальный диск: сведений о здоровье нет",
+                          results::Verdict::None,
+                          {}});
+    const std::string flat = flatten(reportOperations(in));
+    const std::string expectedEnd =
+        "¶¶#12+Итоги проверки#10¶¶+Батарея BAT0: -31 %"
+        "¶¶#12+Накопители#10¶¶"
+        "+Накопитель nvme0n1: -SAMSUNG MZVL21T0HCLR-00B00, NVMe — Изношен на 16 %¶"
+        "+Накопитель vda: -виртуальный диск: сведений о здоровье нет";
+    ASSERT_GE(flat.size(), expectedEnd.size());
+    EXPECT_EQ(flat.substr(flat.size() - expectedEnd.size()), expectedEnd);
+
+    // Drives alone: the results section says there are none, and the drives follow.
+    in.results.erase(in.results.begin() + 1);
+    const std::string onlyDrives = flatten(reportOperations(in));
+    EXPECT_NE(onlyDrives.find("#12+Итоги проверки#10¶¶-Результатов нет.¶¶#12+Накопители#10¶¶"),
+              std::string::npos)
+        << onlyDrives;
+}
+
 TEST(ReportOperations, HeaderNamesProgramVersionAndMaker) {
     EXPECT_EQ(reportHeaderLine().rfind("Vexlin русская версия 0.7.1", 0), 0u);
     EXPECT_GT(reportHeaderLine().size(), std::string("Vexlin русская версия 0.7.1").size());

@@ -167,29 +167,46 @@ void typeTestResults(Typist& t, const ReportInputs& in) {
     t.list(in.captureCapabilities);
 }
 
+// One paragraph per line, the verdict with the same sign as on the page; no break after the last.
+void typeResultLines(Typist& t, const std::vector<const results::ResultLine*>& lines) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string value = lines[i]->value;
+        const std::string verdict = results::signedVerdict(*lines[i]);
+        if (!verdict.empty()) {
+            value += value.empty() ? verdict : " — " + verdict;
+        }
+        t.labelled(lines[i]->what, value, i + 1 < lines.size() ? 1 : 0);
+    }
+}
+
 // After the described content, which ends without a break: every result of the run, grouped as on the
-// page "Итоги", one paragraph each, the verdict with the same sign as there.
+// page "Итоги"; the drives' lines under a heading of their own after them.
 void typeResultsSection(Typist& t, const ReportInputs& in) {
+    std::vector<results::ResultLine> general;
+    std::vector<const results::ResultLine*> drives;
+    for (const auto& line : in.results) {
+        if (line.source == kDrivesSource) {
+            drives.push_back(&line);
+        } else {
+            general.push_back(line);
+        }
+    }
     t.breaks(2);
     t.heading(kResultsHeading, 2);
-    if (in.results.empty()) {
+    const auto groups = results::groupedLines(general);
+    if (groups.empty()) {
         t.bold(false);
         t.type(kNoResults);
-        return;
     }
-    const auto groups = results::groupedLines(in.results);
     for (std::size_t g = 0; g < groups.size(); ++g) {
+        t.breaks(g == 0 ? 0 : 2);
         t.heading(groups[g].title, 1);
-        const auto& lines = groups[g].lines;
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            std::string value = lines[i]->value;
-            const std::string verdict = results::signedVerdict(*lines[i]);
-            if (!verdict.empty()) {
-                value += value.empty() ? verdict : " — " + verdict;
-            }
-            const bool last = g + 1 == groups.size() && i + 1 == lines.size();
-            t.labelled(lines[i]->what, value, last ? 0 : i + 1 < lines.size() ? 1 : 2);
-        }
+        typeResultLines(t, groups[g].lines);
+    }
+    if (!drives.empty()) {
+        t.breaks(2);
+        t.heading(kDrivesHeading, 2);
+        typeResultLines(t, drives);
     }
 }
 

@@ -66,6 +66,9 @@ struct ReportOp {
 inline constexpr const char* kReportTitle = "Отчёт.";
 inline constexpr const char* kResultsHeading = "Итоги проверки";
 inline constexpr const char* kNoResults = "Результатов нет.";
+// The drives' health lines (their source in the store) get a section of their own after the results.
+inline constexpr const char* kDrivesSource = "drives";
+inline constexpr const char* kDrivesHeading = "Накопители";
 
 // The header's and footer's lines: the program and version with the maker's line, and the maker's contact.
 std::string reportHeaderLine();

@@ -1,5 +1,6 @@
 #include "sysinfo/SystemPage.h"
 
+#include "drives/DrivesGroup.h"
 #include "sysinfo/ClockMeasurement.h"
 #include "sysinfo/CpuText.h"
 #include "sysinfo/InfoPicture.h"
@@ -88,11 +89,14 @@ SystemPage::SystemPage(AppServices& services, QWidget* parent) : QWidget(parent)
     buildComputerGroup();
     buildSystemGroup();
     buildDisplayGroup();
+    GroupBox5 = new DrivesGroup(services_);
 
     auto* left = new QSplitter(Qt::Vertical);
     left->setObjectName("SplitterLeft");
     left->addWidget(GroupBox3);
     left->addWidget(GroupBox4);
+    // Beside the computer's own inventory: the drives are what a buyer of a used laptop asks about next.
+    left->addWidget(GroupBox5);
     left->setStretchFactor(0, 1);
     auto* right = new QSplitter(Qt::Vertical);
     right->setObjectName("SplitterRight");

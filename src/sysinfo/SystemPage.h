@@ -12,11 +12,12 @@ class QPushButton;
 
 namespace vexlin {
 
+class DrivesGroup;
 class InfoPicture;
 
-// The main window's page "Система": processor, computer, system and display groups.  The main window calls
-// the hooks from its own creation, show, activation and clock-timer handlers.  The control texts are the
-// page's only state; the report copies them.
+// The main window's page "Система": processor, computer, drives, system and display groups.  The main window
+// calls the hooks from its own creation, show, activation and clock-timer handlers.  The control texts are
+// the page's only state; the report copies them.
 class SystemPage : public QWidget {
     Q_OBJECT
 public:
@@ -27,12 +28,13 @@ public:
     void FormActivate(); // everything else
     void Timer2Timer();  // one clock measurement for each of the two fields
 
-    QGroupBox* GroupBox1 = nullptr; // "Информация о экране и видеокарте"
-    QGroupBox* GroupBox2 = nullptr; // "Информация о системе"
-    QGroupBox* GroupBox3 = nullptr; // "Информация о процессоре"
-    QGroupBox* GroupBox4 = nullptr; // "Информация о компьютере"
-    QPushButton* Button7 = nullptr; // "Свойства: Экран ----> Параметры"
-    QPushButton* Button8 = nullptr; // "Установка и удаление программ"
+    QGroupBox* GroupBox1 = nullptr;   // "Информация о экране и видеокарте"
+    QGroupBox* GroupBox2 = nullptr;   // "Информация о системе"
+    QGroupBox* GroupBox3 = nullptr;   // "Информация о процессоре"
+    QGroupBox* GroupBox4 = nullptr;   // "Информация о компьютере"
+    DrivesGroup* GroupBox5 = nullptr; // "Накопители"
+    QPushButton* Button7 = nullptr;   // "Свойства: Экран ----> Параметры"
+    QPushButton* Button8 = nullptr;   // "Установка и удаление программ"
 
     // Processor group.
     InfoPicture* img_info = nullptr;

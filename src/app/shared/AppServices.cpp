@@ -6,6 +6,7 @@ namespace vexlin {
 
 AppServices AppServices::forThisSystem(const std::filesystem::path& sysfsRoot) {
     AppServices services;
+    services.sysfsRoot = sysfsRoot;
     services.power = platform::makePowerSource(sysfsRoot);
     services.lane = std::make_unique<platform::NormalPriorityLane>();
     services.launcher = platform::makeProgramLauncher(*services.lane);

@@ -53,6 +53,9 @@ struct AppServices {
     // Every result of this run: the tests write here; the page "Итоги", the report and the JSON read it.
     results::ResultsStore results;
 
+    // Where /sys is read: "/" on a running system, a copied tree to look at another machine's drives.
+    std::filesystem::path sysfsRoot = "/";
+
     // Set once the main window exists; the test windows resume the clock measurement through it.
     ClockTimerSwitch* clock = nullptr;
 

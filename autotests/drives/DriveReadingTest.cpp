@@ -1,0 +1,267 @@
+#include "drives/DriveLines.h"
+#include "drives/HelperRequest.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+namespace vexlin::drives {
+namespace {
+
+namespace fs = std::filesystem;
+using results::Verdict;
+
+const fs::path kFixtures = VEXLIN_FIXTURES;
+
+// --- which block devices are drives -----------------------------------------------------------------------
+
+struct ListRow {
+    const char* name;
+    const char* tree;
+    std::vector<BlockDrive> drives;
+};
+
+class DriveListTest : public testing::TestWithParam<ListRow> {};
+
+TEST_P(DriveListTest, ListsTheDrivesAndWhatTheyHangOn) {
+    EXPECT_EQ(listDrives(kFixtures / GetParam().tree), GetParam().drives);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Trees, DriveListTest,
+    testing::Values(
+        // Left out: the card reader and the optical drive (removable), loop, zram, device-mapper, RAID.
+        ListRow{"laptop",
+                "sysfs-laptop",
+                {{"nvme0n1", false, false, 2000409264ULL * 512, "SAMSUNG MZVL21T0HCLR-00B00"},
+                 {"sda", false, false, 976773168ULL * 512, "Samsung SSD 840"},
+                 {"sdb", true, false, 625142448ULL * 512, "WDC WD3200BEVT-6"}}},
+        ListRow{"virtual_machine", "sysfs-virtual-machine", {{"vda", false, true, 536870912ULL * 512, ""}}},
+        ListRow{"no_sysfs", "no-such-tree", {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- what the privileged helper lets through ---------------------------------------------------------------
+
+struct RefusalRow {
+    const char* name;
+    std::string argument;
+    const char* refusalPart; // empty: accepted
+};
+
+class HelperRequestTest : public testing::TestWithParam<RefusalRow> {};
+
+TEST_P(HelperRequestTest, LetsOnlyABlockDeviceNameThrough) {
+    const auto refusal = refuseDeviceName(GetParam().argument, kFixtures / "sysfs-laptop");
+    if (*GetParam().refusalPart == '\0') {
+        EXPECT_FALSE(refusal) << *refusal;
+    } else {
+        ASSERT_TRUE(refusal);
+        EXPECT_NE(refusal->find(GetParam().refusalPart), std::string::npos) << *refusal;
+    }
+}
+
+constexpr const char* kOnlyLetters = "только строчные латинские буквы и цифры";
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, HelperRequestTest,
+    testing::Values(RefusalRow{"nvme_drive", "nvme0n1", ""}, RefusalRow{"sata_drive", "sda", ""},
+                    RefusalRow{"empty", "", "пустое"}, RefusalRow{"device_path", "/dev/sda", kOnlyLetters},
+                    RefusalRow{"relative_path", "../sda", kOnlyLetters},
+                    RefusalRow{"parent_directory", "..", kOnlyLetters},
+                    RefusalRow{"option", "-a", kOnlyLetters},
+                    RefusalRow{"long_option", "--scan", kOnlyLetters},
+                    RefusalRow{"dotted", "sda.1", kOnlyLetters}, RefusalRow{"capitals", "SDA", kOnlyLetters},
+                    RefusalRow{"shell_metacharacters", "sda;id", kOnlyLetters},
+                    RefusalRow{"blank", "sda ", kOnlyLetters},
+                    RefusalRow{"embedded_nul", std::string("sda\0x", 5), kOnlyLetters},
+                    RefusalRow{"device_mapper", "dm-0", kOnlyLetters},
+                    RefusalRow{"not_a_block_device", "nvme9n9", "нет такого блочного устройства"},
+                    RefusalRow{"a_file_of_the_tree", "size", "нет такого блочного устройства"},
+                    RefusalRow{"too_long", std::string(33, 'a'), "слишком длинное"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The helper program itself refuses before it runs anything: its exit code says so.
+struct HelperRunRow {
+    const char* name;
+    std::vector<std::string> arguments;
+};
+
+class HelperProgramTest : public testing::TestWithParam<HelperRunRow> {};
+
+TEST_P(HelperProgramTest, RefusesAndRunsNothing) {
+    std::string command = std::string(VEXLIN_SMART_HELPER);
+    for (const auto& argument : GetParam().arguments) {
+        command += " '" + argument + "'";
+    }
+    command += " 2>/dev/null";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), kHelperRefused);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, HelperProgramTest,
+    testing::Values(HelperRunRow{"no_argument", {}}, HelperRunRow{"two_names", {"sda", "sdb"}},
+                    HelperRunRow{"empty", {""}}, HelperRunRow{"path", {"/dev/sda"}},
+                    HelperRunRow{"option", {"--scan"}}, HelperRunRow{"option_with_name", {"-d", "sat"}},
+                    HelperRunRow{"dotted", {"sda.1"}}, HelperRunRow{"not_a_block_device", {"nosuchdisk9"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- running smartctl
+// ---------------------------------------------------------------------------------------
+
+// A directory of fake programs, put first on PATH for one test and taken away after.
+class FakePrograms {
+public:
+    FakePrograms() : dir_(fs::temp_directory_path() / ("vexlin-drives-" + std::to_string(getpid()))) {
+        fs::create_directories(dir_);
+        const char* path = std::getenv("PATH");
+        oldPath_ = path != nullptr ? path : "";
+        setenv("PATH", dir_.c_str(), 1); // nothing else: a missing fake is a missing program
+    }
+    ~FakePrograms() {
+        setenv("PATH", oldPath_.c_str(), 1);
+        fs::remove_all(dir_);
+    }
+    void add(const std::string& name, const std::string& body) {
+        const fs::path file = dir_ / name;
+        // The fake runs with the system PATH; the program under test sees only the fakes.
+        std::ofstream(file) << "#!/bin/sh\nPATH=/usr/bin:/bin\n" << body << "\n";
+        fs::permissions(file, fs::perms::owner_all);
+    }
+
+private:
+    fs::path dir_;
+    std::string oldPath_;
+};
+
+struct RunRow {
+    const char* name;
+    bool privileged;
+    const char* smartctl; // the fake's body, or null for none
+    const char* pkexec;
+    RunOutcome::Kind kind;
+    const char* messagePart;
+};
+
+class SmartctlRunnerTest : public testing::TestWithParam<RunRow> {};
+
+TEST_P(SmartctlRunnerTest, SaysHowItWent) {
+    const RunRow& row = GetParam();
+    FakePrograms fakes;
+    if (row.smartctl != nullptr) {
+        fakes.add("smartctl", row.smartctl);
+    }
+    if (row.pkexec != nullptr) {
+        fakes.add("pkexec", row.pkexec);
+    }
+    RunSettings settings;
+    settings.privileged = row.privileged;
+    settings.helper = "/usr/lib/vexlin/vexlin-smart-helper";
+    settings.timeout = std::chrono::milliseconds(500);
+    settings.systemDirectories.clear();
+    const RunOutcome outcome = runSmartctl("nvme0n1", settings);
+    EXPECT_EQ(outcome.kind, row.kind) << outcome.message;
+    const std::string& said = row.kind == RunOutcome::Kind::Output ? outcome.output : outcome.message;
+    EXPECT_NE(said.find(row.messagePart), std::string::npos) << said;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, SmartctlRunnerTest,
+    testing::Values(
+        RunRow{"as_root_directly", true, R"(echo "{\"argv\": \"$*\"}"; exit 4)", nullptr,
+               RunOutcome::Kind::Output, "--json -x /dev/nvme0n1"},
+        RunRow{"through_pkexec_and_the_helper", false, "exit 1", R"(echo "{\"argv\": \"$*\"}")",
+               RunOutcome::Kind::Output, "/usr/lib/vexlin/vexlin-smart-helper nvme0n1"},
+        RunRow{"no_smartctl", false, nullptr, "exit 0", RunOutcome::Kind::NoSmartctl, "smartmontools"},
+        RunRow{"no_pkexec", false, "exit 0", nullptr, RunOutcome::Kind::NoPkexec,
+               "apt install pkexec polkitd"},
+        RunRow{"password_dialog_dismissed", false, "exit 0", "exit 126", RunOutcome::Kind::Refused,
+               "Пароль администратора не принят"},
+        RunRow{"password_wrong", false, "exit 0", "exit 127", RunOutcome::Kind::Refused,
+               "введите пароль администратора"},
+        RunRow{"helper_finds_no_smartctl", false, "exit 0", "exit 69", RunOutcome::Kind::NoSmartctl,
+               "smartmontools"},
+        RunRow{"hung_drive", true, "sleep 5", nullptr, RunOutcome::Kind::TimedOut, "не ответил за 1 с"},
+        RunRow{"says_nothing", true, "exit 2", nullptr, RunOutcome::Kind::Failed, "кодом 2"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- the results lines -------------------------------------------------------------------------------------
+
+const results::ResultLine* lineOf(const std::vector<results::ResultLine>& lines, const std::string& key) {
+    for (const auto& line : lines) {
+        if (line.key == key) {
+            return &line;
+        }
+    }
+    return nullptr;
+}
+
+TEST(DriveLinesTest, ReadsEachInternalDriveAndNamesTheOthers) {
+    FakePrograms fakes;
+    // smartctl answers for each drive with that drive's public output.
+    fakes.add("smartctl", "case \"$3\" in /dev/nvme0n1) f=nvme-worn-samsung-pm9a1.json;; "
+                          "/dev/sda) f=sata-ssd-samsung-840.json;; *) exit 2;; esac; cat '" +
+                              (kFixtures / "smartctl").string() + "'/$f");
+    RunSettings settings;
+    settings.privileged = true;
+    settings.systemDirectories.clear();
+    const DrivesReading reading = readDrives(kFixtures / "sysfs-laptop", settings);
+    const auto lines = driveLines(reading, ",");
+
+    const auto* nvme = lineOf(lines, "nvme0n1.drive");
+    ASSERT_NE(nvme, nullptr);
+    EXPECT_EQ(nvme->value, "SAMSUNG MZVL21T0HCLR-00B00, NVMe, 1,02 ТБ, с/н REDACTED, прошивка REDACTED");
+    EXPECT_EQ(nvme->verdict, "Изношен на 16 %");
+    EXPECT_EQ(nvme->judgement, Verdict::Good);
+    const auto* health = lineOf(lines, "nvme0n1.health");
+    ASSERT_NE(health, nullptr);
+    EXPECT_EQ(health->value, "10423 ч работы, 6 включений, 1 аварийное выключение, 29 °C, записано 58,2 ТБ, "
+                             "использовано ресурса 16 %, запас блоков 100 % (порог 10 %), ошибок носителя 0, "
+                             "предупреждения 0");
+    EXPECT_EQ(health->verdict, "израсходовано 16 % ресурса записи");
+    EXPECT_NE(std::find(health->facts.begin(), health->facts.end(),
+                        results::Fact{"percentage_used", std::int64_t{16}, "%"}),
+              health->facts.end());
+
+    const auto* ssd = lineOf(lines, "sda.health");
+    ASSERT_NE(ssd, nullptr);
+    EXPECT_NE(ssd->value.find("33 °C (предел 70 °C, критический 70 °C)"), std::string::npos) << ssd->value;
+    EXPECT_NE(ssd->value.find("ошибок кабеля (CRC) 108"), std::string::npos) << ssd->value;
+
+    // The USB drive is not read at all: it is named and left out of the verdicts.
+    const auto* usb = lineOf(lines, "sdb.drive");
+    ASSERT_NE(usb, nullptr);
+    EXPECT_EQ(usb->verdict, kExternalWords);
+    EXPECT_EQ(usb->judgement, Verdict::None);
+    EXPECT_EQ(lineOf(lines, "sdb.health"), nullptr);
+    EXPECT_EQ(lines.size(), 5u);
+}
+
+TEST(DriveLinesTest, VirtualDiskNeedsNoSmartctl) {
+    FakePrograms fakes; // no smartctl, no pkexec
+    const DrivesReading reading = readDrives(kFixtures / "sysfs-virtual-machine", RunSettings{});
+    const auto lines = driveLines(reading, ",");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].key, "vda.drive");
+    EXPECT_EQ(lines[0].verdict, kVirtualWords);
+}
+
+TEST(DriveLinesTest, ARefusedPasswordIsOneLineThatSaysWhatToDo) {
+    FakePrograms fakes;
+    fakes.add("smartctl", "exit 0");
+    fakes.add("pkexec", "exit 126");
+    RunSettings settings;
+    settings.systemDirectories.clear();
+    const auto lines = driveLines(readDrives(kFixtures / "sysfs-laptop", settings), ",");
+    const auto* failure = lineOf(lines, "reading");
+    ASSERT_NE(failure, nullptr);
+    EXPECT_NE(failure->verdict.find("Нажмите кнопку ещё раз"), std::string::npos);
+    // Asked once, not once per drive.
+    EXPECT_EQ(lineOf(lines, "sda.drive")->verdict, "не прочитан");
+}
+
+} // namespace
+} // namespace vexlin::drives

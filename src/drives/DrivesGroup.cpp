@@ -1,0 +1,196 @@
+#include "drives/DrivesGroup.h"
+
+#include <QBrush>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QLocale>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
+
+namespace vexlin {
+
+// What the worker hands over; shared, so that a window closed mid-reading leaves the worker something to
+// write to.
+struct DrivesGroup::Pending {
+    std::mutex mutex;
+    bool done = false;
+    drives::DrivesReading reading;
+};
+
+namespace {
+
+QString fromStd(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+std::optional<QColor> colourOf(results::Verdict verdict) {
+    switch (verdict) {
+    case results::Verdict::Good:
+        return QColor(0, 128, 0);
+    case results::Verdict::Warning:
+        return QColor(160, 96, 0);
+    case results::Verdict::Bad:
+        return QColor(192, 0, 0);
+    case results::Verdict::None:
+        break;
+    }
+    return std::nullopt;
+}
+
+std::string separator() {
+    return QLocale().decimalPoint().toStdString();
+}
+
+} // namespace
+
+std::filesystem::path smartHelperPath() {
+    const std::filesystem::path here = QCoreApplication::applicationDirPath().toStdString();
+    const auto installed = here / "../lib/vexlin/vexlin-smart-helper";
+    std::error_code error;
+    if (std::filesystem::exists(installed, error)) {
+        return std::filesystem::weakly_canonical(installed, error);
+    }
+    return here / "vexlin-smart-helper";
+}
+
+DrivesGroup::DrivesGroup(AppServices& services, QWidget* parent)
+    : QGroupBox(QString::fromUtf8("Накопители"), parent), services_(services),
+      sysfsRoot_(services.sysfsRoot) {
+    setObjectName("GroupBox5");
+    settings_.privileged = geteuid() == 0;
+    settings_.helper = smartHelperPath();
+
+    ListBox5 = new QListWidget(this);
+    ListBox5->setObjectName("ListBox5");
+    // Room for four drives: the processor group above keeps the page's height.
+    const int row = ListBox5->fontMetrics().height() + 2;
+    ListBox5->setMinimumHeight(2 * row + 6);
+    ListBox5->setMaximumHeight(4 * row + 6);
+    StaticText27 = new QLabel(this);
+    StaticText27->setObjectName("StaticText27");
+    StaticText27->setWordWrap(true);
+    Button10 = new QPushButton(QString::fromUtf8("Прочитать здоровье дисков"), this);
+    Button10->setObjectName("Button10");
+    Timer4 = new QTimer(this);
+    Timer4->setObjectName("Timer4");
+    Timer4->setInterval(100);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(ListBox5, 1);
+    layout->addWidget(StaticText27);
+    layout->addWidget(Button10);
+
+    connect(Button10, &QPushButton::clicked, this, &DrivesGroup::Button10Click);
+    connect(Timer4, &QTimer::timeout, this, &DrivesGroup::Timer4Timer);
+    listDrives();
+}
+
+DrivesGroup::~DrivesGroup() = default;
+
+void DrivesGroup::setSource(std::filesystem::path sysfsRoot, drives::RunSettings settings) {
+    sysfsRoot_ = std::move(sysfsRoot);
+    settings_ = std::move(settings);
+    listDrives();
+}
+
+// The drives as the kernel lists them, before anything is read: cheap, and says at once what needs no
+// reading (a virtual disk, an external one).
+void DrivesGroup::listDrives() {
+    drives::DrivesReading listed;
+    for (auto& drive : drives::listDrives(sysfsRoot_)) {
+        drives::DriveReport report;
+        report.drive = std::move(drive);
+        listed.drives.push_back(std::move(report));
+    }
+    showLines(drives::driveLines(listed, separator()));
+    StaticText27->setText(QString());
+}
+
+// A row per drive, its verdict first so that the narrow column shows it; the readings and the reasons are in
+// the row's tooltip (and on the page "Итоги").
+void DrivesGroup::showLines(const std::vector<results::ResultLine>& lines) {
+    ListBox5->clear();
+    QListWidgetItem* drive = nullptr;
+    for (const auto& line : lines) {
+        const bool details = line.key.ends_with(".health");
+        QString text = details ? fromStd(line.what) + ": " + fromStd(line.value) : QString();
+        if (!details) {
+            const auto dot = line.key.find('.');
+            text = fromStd(dot == std::string::npos ? line.what : line.key.substr(0, dot)) + ": ";
+            text += fromStd(line.verdict.empty() ? line.value : line.verdict);
+            if (!line.verdict.empty() && !line.value.empty()) {
+                text += QString::fromUtf8(" — ") + fromStd(line.value);
+            }
+        }
+        if (details && drive != nullptr) {
+            QString tip = drive->toolTip() + '\n' + text;
+            if (!line.verdict.empty()) {
+                tip += '\n' + fromStd(line.verdict);
+            }
+            drive->setToolTip(tip);
+            continue;
+        }
+        drive = new QListWidgetItem(text, ListBox5);
+        drive->setToolTip(text);
+        if (const auto colour = colourOf(line.judgement)) {
+            drive->setForeground(QBrush(*colour));
+        }
+    }
+}
+
+void DrivesGroup::Button10Click() {
+    if (pending_) {
+        return;
+    }
+    auto pending = std::make_shared<Pending>();
+    pending_ = pending;
+    Button10->setEnabled(false);
+    StaticText27->setText(QString::fromUtf8(
+        settings_.privileged ? "Читаю показания дисков…"
+                             : "Читаю показания дисков: система спросит пароль администратора…"));
+    auto body = [pending, root = sysfsRoot_, settings = settings_] {
+        auto reading = drives::readDrives(root, settings);
+        const std::lock_guard lock(pending->mutex);
+        pending->reading = std::move(reading);
+        pending->done = true;
+    };
+    // smartctl is started from the lane, so it does not inherit the window thread's idle priority.
+    std::thread worker = services_.lane ? services_.lane->startThread(body) : std::thread(body);
+    worker.detach();
+    Timer4->start();
+}
+
+void DrivesGroup::Timer4Timer() {
+    if (!pending_) {
+        Timer4->stop();
+        return;
+    }
+    drives::DrivesReading reading;
+    {
+        const std::lock_guard lock(pending_->mutex);
+        if (!pending_->done) {
+            return;
+        }
+        reading = std::move(pending_->reading);
+    }
+    pending_.reset();
+    Timer4->stop();
+    Button10->setEnabled(true);
+
+    const auto lines = drives::driveLines(reading, separator());
+    showLines(lines);
+    services_.results.clearSource(drives::kSource);
+    for (const auto& line : lines) {
+        services_.results.put(line);
+    }
+    StaticText27->setText(reading.failure ? fromStd(reading.failure->message)
+                                          : QString::fromUtf8("Показания прочитаны."));
+}
+
+} // namespace vexlin
