@@ -70,7 +70,9 @@ ShownPercent shownPercent(const platform::BatteryFacts& facts) {
     if (facts.capacityPercent && std::abs(*facts.capacityPercent - *counter) > kPercentTolerance) {
         shown.gaugePercent = facts.capacityPercent;
         const auto ofDesign = percentOf(facts.designFull);
-        shown.gaugeOfDesign = ofDesign && std::abs(*facts.capacityPercent - *ofDesign) <= kPercentTolerance;
+        // Only where the two readings are far enough apart to tell one from the other.
+        shown.gaugeOfDesign = ofDesign && std::abs(*ofDesign - *counter) > 2 * kPercentTolerance &&
+                              std::abs(*facts.capacityPercent - *ofDesign) <= kPercentTolerance;
     }
     return shown;
 }
