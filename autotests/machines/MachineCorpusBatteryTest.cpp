@@ -43,6 +43,10 @@ struct Expected {
     std::string judgement;
 };
 
+void PrintTo(const Expected& row, std::ostream* out) {
+    *out << row.machine << ' ' << row.key;
+}
+
 std::vector<Expected> expectedRows() {
     std::vector<Expected> rows;
     std::ifstream in(kCorpus / "expected-battery.tsv");
