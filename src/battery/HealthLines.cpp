@@ -203,14 +203,15 @@ std::optional<double> LineMaker::toWh(double batteryUnits) const {
 
 namespace {
 
-const char* sensorName(SensorComparison::Sensor sensor) {
+// A gauge in energy units counts µWh and reports the drain in µW; one in charge units µAh and µA.
+const char* sensorName(SensorComparison::Sensor sensor, bool chargeUnits) {
     switch (sensor) {
     case SensorComparison::Sensor::Percent:
         return "заряд в %";
     case SensorComparison::Sensor::Counter:
-        return "остаток энергии";
+        return chargeUnits ? "остаток заряда" : "остаток энергии";
     case SensorComparison::Sensor::Rate:
-        return "ток разряда";
+        return chargeUnits ? "ток разряда" : "мощность разряда";
     }
     return "";
 }
@@ -251,8 +252,7 @@ ResultLine LineMaker::sensors(const CapacityEstimate& estimate) const {
     const auto claimed = facts_.full && *facts_.full > 0 ? std::optional<double>(*facts_.full) : std::nullopt;
     const auto comparison = claimed ? compareSensors(*measured, *claimed) : std::nullopt;
     if (!comparison || !comparison->compared) {
-        result.value =
-            "не проверить: батарея не сообщает ни остаток энергии, ни ток разряда, ни полную ёмкость";
+        result.value = "не проверить: батарея не сообщает ни остаток, ни ток разряда, ни полную ёмкость";
         return result;
     }
     const bool inWh = toWh(1.0).has_value();
@@ -261,12 +261,15 @@ ResultLine LineMaker::sensors(const CapacityEstimate& estimate) const {
     const auto number = [&](double value) {
         return (inWh ? decimalText(value * unitsToShown, 2, separator_) : whole(value * unitsToShown)) + unit;
     };
+    const bool charge = figures_.chargeUnits;
     std::string figures = "по заряду в % " + number(comparison->byPercent);
     if (comparison->byCounter) {
-        figures += ", по остатку энергии " + number(*comparison->byCounter);
+        figures += std::string(charge ? ", по остатку заряда " : ", по остатку энергии ") +
+                   number(*comparison->byCounter);
     }
     if (comparison->byRate) {
-        figures += ", по току разряда " + number(*comparison->byRate);
+        figures += std::string(charge ? ", по току разряда " : ", по мощности разряда ") +
+                   number(*comparison->byRate);
     }
     const std::string dropText = std::to_string(comparison->dropPoints) + " % разряда";
     if (comparison->agree) {
@@ -276,8 +279,9 @@ ResultLine LineMaker::sensors(const CapacityEstimate& estimate) const {
         result.judgement = Verdict::Good;
     } else {
         const std::string share = whole(comparison->disagreement * 100.0) + " %";
-        result.value = "датчики батареи расходятся на " + share + " (" + sensorName(comparison->first) +
-                       " и " + sensorName(comparison->second) + "; за " + dropText + " израсходовано " +
+        result.value = "датчики батареи расходятся на " + share + " (" +
+                       sensorName(comparison->first, charge) + " и " +
+                       sensorName(comparison->second, charge) + "; за " + dropText + " израсходовано " +
                        figures + "): это неточность датчиков, а не приговор батарее" + kCapacityNote;
         result.verdict = "Датчики батареи расходятся на " + share;
         result.judgement = Verdict::Warning;
