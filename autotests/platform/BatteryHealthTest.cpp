@@ -124,6 +124,23 @@ BatteryFacts mostNegativeRate() {
     return f;
 }
 
+// Thresholds under thinkpad_acpi's own names only: the stop threshold is read from charge_stop_threshold.
+BatteryFacts stopThresholdOnly() {
+    BatteryFacts f;
+    f.name = "BAT0";
+    f.manufacturer = "SANYO";
+    f.model = "45N1041";
+    f.technology = "Li-ion";
+    f.designFull = 45280000;
+    f.full = 46590000;
+    f.now = 23600000;
+    f.rate = 5156000;
+    f.capacityPercent = 61;
+    f.status = Status::Discharging;
+    f.chargeEndThreshold = 80;
+    return f;
+}
+
 struct TreeRow {
     const char* name;
     BatterySnapshot expected;
@@ -155,6 +172,9 @@ TEST_P(BatteryHealthTree, ReadsEachBatteryFieldByField) {
         EXPECT_EQ(got.cycleCount, want.cycleCount);
         EXPECT_EQ(got.capacityPercent, want.capacityPercent);
         EXPECT_EQ(got.status, want.status);
+        EXPECT_EQ(got.chargeEndThreshold, want.chargeEndThreshold);
+        EXPECT_EQ(got.chargeBehaviour, want.chargeBehaviour);
+        EXPECT_EQ(got.silent, want.silent);
         EXPECT_EQ(got, want); // nothing left out of the comparisons above
     }
 }
@@ -169,7 +189,8 @@ INSTANTIATE_TEST_SUITE_P(
         // An unreadable "online" says nothing about the mains; the empty bay BAT2 is left out.
         TreeRow{"garbage", {{garbage()}, nullopt}},
         // No mains supply at all: the discharging battery says the machine runs on it.
-        TreeRow{"most_negative_rate", {{mostNegativeRate()}, false}}),
+        TreeRow{"most_negative_rate", {{mostNegativeRate()}, false}},
+        TreeRow{"stop_threshold_only", {{stopThresholdOnly()}, false}}),
     [](const testing::TestParamInfo<TreeRow>& info) { return std::string(info.param.name); });
 
 // The same rule as the power status: a machine that runs without a battery runs from the mains.
