@@ -20,6 +20,7 @@ struct Stretch {
     bool otherCharging = false;
     std::optional<int> endThreshold = {};
     Behaviour behaviour = Behaviour::Auto;
+    bool conservation = false;
 };
 
 struct CheckRow {
@@ -47,6 +48,7 @@ ChargingCheck run(const std::vector<Stretch>& stretches) {
             reading.otherCharging = stretch.otherCharging;
             reading.endThreshold = stretch.endThreshold;
             reading.behaviour = stretch.behaviour;
+            reading.conservation = stretch.conservation;
             check.add(reading);
         }
     }
@@ -162,6 +164,16 @@ INSTANTIATE_TEST_SUITE_P(
                  {{600, true, Status::Discharging, 0, true, false, {}, Behaviour::InhibitCharge}},
                  State::Told,
                  {}},
+        // A conservation mode holds the charge, saying "Charging" at 0 W on some IdeaPads; below its limit
+        // the pack still charges.
+        CheckRow{"conservation_mode_holds",
+                 {{kRiseLimit + 10, true, Status::Charging, 0, true, false, {}, Behaviour::Auto, true}},
+                 State::Conserving,
+                 0.0},
+        CheckRow{"conservation_mode_below_its_limit",
+                 {{60, true, Status::Charging, kCharge, true, false, {}, Behaviour::Auto, true}},
+                 State::Works,
+                 0.0},
         // A rise of the charge is final.
         CheckRow{"verdict_stays_after_unplugging",
                  {{5, true, Status::Charging, 0},

@@ -58,6 +58,7 @@ ChargeReading chargeReading(const Facts& facts, bool mainsOnline, double seconds
     reading.percent = shownPercent(facts).percent;
     reading.endThreshold = facts.chargeEndThreshold;
     reading.behaviour = facts.chargeBehaviour;
+    reading.conservation = facts.conservationMode;
     return reading;
 }
 

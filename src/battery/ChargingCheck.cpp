@@ -39,7 +39,7 @@ bool ChargingCheck::rose(const ChargeReading& reading) const {
 
 void ChargingCheck::onMains(const ChargeReading& reading) {
     if (reading.status == Status::Charging) {
-        if (state_ != State::Charging && state_ != State::NotRising) {
+        if (state_ != State::Charging && state_ != State::NotRising && state_ != State::Conserving) {
             state_ = State::Charging;
             chargingSince_ = reading.seconds;
             startRemaining_ = reading.remaining;
@@ -53,12 +53,16 @@ void ChargingCheck::onMains(const ChargeReading& reading) {
             state_ = State::Works;
             secondsToRise_ = reading.seconds - chargingSince_;
         } else if (reading.seconds - chargingSince_ > kRiseWithinSeconds) {
-            state_ = State::NotRising;
+            state_ = reading.conservation ? State::Conserving : State::NotRising;
         }
         return;
     }
+    if (reading.conservation && reading.status != Status::Full) {
+        state_ = State::Conserving;
+        return;
+    }
     const bool pausing = state_ == State::Full || state_ == State::Held || state_ == State::Queued ||
-                         state_ == State::Silent || state_ == State::Told;
+                         state_ == State::Silent || state_ == State::Told || state_ == State::Conserving;
     if (reading.behaviour != Behaviour::Auto) {
         state_ = State::Told;
         return;

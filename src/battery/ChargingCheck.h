@@ -7,7 +7,8 @@
 // Whether a battery charges once the mains is connected: it must say "charging" within kStartWithinSeconds
 // and its charge must then rise within kRiseWithinSeconds.  A pack held at a charge threshold ("Not
 // charging", or discharging above the stop-charge threshold the kernel shows), already full, waiting while
-// another battery charges, told not to charge ("charge_behaviour"), or not saying at all ("Unknown", as some
+// another battery charges, told not to charge ("charge_behaviour"), held by a vendor's conservation mode
+// (which some firmware reports as "Charging" at 0 W), or not saying at all ("Unknown", as some
 // firmware writes at a threshold) is not judged; the wait simply goes on while it says so.
 //
 // A pack that keeps discharging on the mains is what was seen, not a fault of the battery: an adapter weaker
@@ -24,6 +25,7 @@ struct ChargeReading {
     bool otherCharging = false;      // another battery of the machine charges now: two are charged in turn
     std::optional<int> endThreshold; // the stop-charge threshold, where the kernel shows one
     platform::BatteryFacts::ChargeBehaviour behaviour = platform::BatteryFacts::ChargeBehaviour::Auto;
+    bool conservation = false; // the vendor's conservation mode holds the charge below full
 };
 
 class ChargingCheck {
@@ -41,6 +43,7 @@ public:
         Full,               // connected, the battery says it is full
         Held,               // connected, the battery says "not charging", or discharges above its threshold
         Told,               // connected, charging inhibited or discharge forced by charge_behaviour
+        Conserving,         // connected, the vendor's conservation mode holds the charge
         Queued,             // connected, another battery charges first
         Silent,             // connected, the battery does not say whether it charges
         Charging,           // says "charging", waiting for the charge to rise

@@ -350,6 +350,11 @@ ResultLine LineMaker::charging(const ChargingCheck& check) const {
                             : "inhibit-charge") +
                        "): разряд от сети задуман, это не неисправность";
         break;
+    case State::Conserving:
+        stateName = "conservation_mode";
+        result.value = "включён режим сбережения батареи (conservation_mode): зарядка ограничена, это не "
+                       "неисправность";
+        break;
     case State::Queued:
         stateName = "queued";
         result.value = "ждёт своей очереди: сейчас заряжается другая батарея";

@@ -33,7 +33,8 @@ struct BatteryFacts {
     Status status = Status::Unknown;
     std::optional<int> chargeEndThreshold; // percent where the firmware stops charging, when below 100
     ChargeBehaviour chargeBehaviour = ChargeBehaviour::Auto;
-    bool silent = false; // every value the slot reports reads 0: no pack answers in that bay
+    bool conservationMode = false; // a vendor's mode that holds the charge below full (ideapad_laptop)
+    bool silent = false;           // every value the slot reports reads 0: no pack answers in that bay
 
     bool operator==(const BatteryFacts&) const = default;
 };

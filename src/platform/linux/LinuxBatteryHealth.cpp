@@ -235,13 +235,28 @@ Facts readBattery(const std::filesystem::path& dir) {
     return facts;
 }
 
+// IdeaPad and Legion laptops keep their charge limit outside the power supply class, in the ideapad_laptop
+// platform device ("conservation_mode" 1: charging stops at 60 or 80 %, depending on the model).
+bool conservationMode(const std::filesystem::path& root) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(
+             rootedPath(root, "/sys/bus/platform/drivers/ideapad_acpi"), error)) {
+        if (readInteger(entry.path() / "conservation_mode").value_or(0) == 1) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 BatterySnapshot LinuxBatteryHealth::read() const {
     BatterySnapshot snapshot;
     const PowerSupplies supplies = listPowerSupplies(root_);
+    const bool conserving = conservationMode(root_);
     for (const auto& dir : supplies.batteries) {
         snapshot.batteries.push_back(readBattery(dir));
+        snapshot.batteries.back().conservationMode = conserving;
     }
     const auto any = [&](Facts::Status status) {
         return std::any_of(snapshot.batteries.begin(), snapshot.batteries.end(),
