@@ -137,9 +137,10 @@ void BatteryWindowTest::oneTickShowsEveryText_data() {
                                 << "Питание от сети"
                                 << "Vexlin"
                                 << "!!!!";
+    // Unknown flags beside an unknown percent: a battery whose charge cannot be read.
     QTest::newRow("all_unknown")
         << Status{} << "Информация недоступна"
-        << "Батарея не обнаружена"
+        << "Заряд батареи неизвестен"
         << "Высокий уровень заряда батареиНизкий уровень заряда батареиКритически низкий "
            "уровень заряда батареиБатарея заряжаетсяБатарея не найдена"
         << "Состояние неизвестно"

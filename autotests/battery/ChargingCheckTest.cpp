@@ -8,6 +8,7 @@ namespace {
 
 using State = ChargingCheck::State;
 using Status = platform::BatteryFacts::Status;
+using Behaviour = platform::BatteryFacts::ChargeBehaviour;
 
 // A stretch of readings, one a second, with the counter moving by `slope` units a second.
 struct Stretch {
@@ -17,6 +18,9 @@ struct Stretch {
     double slope = 0;
     bool counter = true;
     bool otherCharging = false;
+    std::optional<int> endThreshold = {};
+    Behaviour behaviour = Behaviour::Auto;
+    bool conservation = false;
 };
 
 struct CheckRow {
@@ -42,6 +46,9 @@ ChargingCheck run(const std::vector<Stretch>& stretches) {
             }
             reading.percent = static_cast<int>(remaining / 0.5e6);
             reading.otherCharging = stretch.otherCharging;
+            reading.endThreshold = stretch.endThreshold;
+            reading.behaviour = stretch.behaviour;
+            reading.conservation = stretch.conservation;
             check.add(reading);
         }
     }
@@ -95,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
         CheckRow{
             "never_starts",
             {{10, false, Status::Discharging, kDrain}, {kStartLimit + 2, true, Status::Discharging, kDrain}},
-            State::NotStarting,
+            State::DischargingOnMains,
             {}},
         // A charge threshold is not a fault, however long it holds.
         CheckRow{"held_at_threshold", {{3600, true, Status::NotCharging, 0}}, State::Held, {}},
@@ -112,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
         CheckRow{"percent_only", {{200, true, Status::Charging, kCharge, false}}, State::Works, 0.0},
         CheckRow{"threshold_then_discharging",
                  {{600, true, Status::NotCharging, 0}, {kStartLimit + 2, true, Status::Discharging, kDrain}},
-                 State::NotStarting,
+                 State::DischargingOnMains,
                  {}},
         // Two batteries are charged in turn; some firmware says "Unknown" at a threshold.
         CheckRow{"waiting_for_the_other_battery",
@@ -124,7 +131,62 @@ INSTANTIATE_TEST_SUITE_P(
                  State::Works,
                  600.0},
         CheckRow{"unknown_on_mains_is_not_judged", {{600, true, Status::Unknown, 0}}, State::Silent, {}},
-        // A verdict stays once given.
+        // Discharging on the mains is what was seen, and later readings judge again.
+        CheckRow{
+            "weak_adapter_then_charges",
+            {{kStartLimit + 10, true, Status::Discharging, kDrain}, {60, true, Status::Charging, kCharge}},
+            State::Works,
+            static_cast<double>(kStartLimit + 10)},
+        CheckRow{"not_rising_then_rising",
+                 {{kRiseLimit + 10, true, Status::Charging, 0}, {5, true, Status::Charging, kCharge}},
+                 State::Works,
+                 0.0},
+        CheckRow{
+            "discharging_seen_stays_after_unplugging",
+            {{kStartLimit + 2, true, Status::Discharging, kDrain}, {100, false, Status::Discharging, kDrain}},
+            State::DischargingOnMains,
+            {}},
+        // At 60 % (the counter starts at 30 Wh, 0.5 Wh a point): above a stop threshold of 50 the firmware
+        // lets the pack run down; below one of 80 it should charge.
+        CheckRow{"above_the_stop_threshold",
+                 {{600, true, Status::Discharging, kDrain / 100, true, false, 50}},
+                 State::Held,
+                 {}},
+        CheckRow{"below_the_stop_threshold",
+                 {{600, true, Status::Discharging, kDrain / 100, true, false, 80}},
+                 State::DischargingOnMains,
+                 {}},
+        CheckRow{"force_discharge_asked_for",
+                 {{600, true, Status::Discharging, kDrain, true, false, {}, Behaviour::ForceDischarge}},
+                 State::Told,
+                 {}},
+        CheckRow{"inhibit_charge_asked_for",
+                 {{600, true, Status::Discharging, 0, true, false, {}, Behaviour::InhibitCharge}},
+                 State::Told,
+                 {}},
+        // A conservation mode holds the charge, saying "Charging" at 0 W on some IdeaPads; below its limit
+        // the pack still charges.
+        CheckRow{"conservation_mode_holds",
+                 {{kRiseLimit + 10, true, Status::Charging, 0, true, false, {}, Behaviour::Auto, true}},
+                 State::Conserving,
+                 0.0},
+        CheckRow{"conservation_mode_discharging_on_mains",
+                 {{kStartLimit + 10,
+                   true,
+                   Status::Discharging,
+                   kDrain / 100,
+                   true,
+                   false,
+                   {},
+                   Behaviour::Auto,
+                   true}},
+                 State::Conserving,
+                 {}},
+        CheckRow{"conservation_mode_below_its_limit",
+                 {{60, true, Status::Charging, kCharge, true, false, {}, Behaviour::Auto, true}},
+                 State::Works,
+                 0.0},
+        // A rise of the charge is final.
         CheckRow{"verdict_stays_after_unplugging",
                  {{5, true, Status::Charging, 0},
                   {5, true, Status::Charging, kCharge},

@@ -202,7 +202,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "Осталось 64 %", "||||| ", "Vexlin (64%)", "Питание от сети", "Тест идет: 0:00:00"},
         TickRow{"no_battery_machine", status(1, 128, 255, 0xFFFFFFFFu), 3725, "Информация недоступна",
                 "Батарея не обнаружена", "!!!!", "Vexlin", "Питание от сети", "Тест идет: 1:02:05"},
-        TickRow{"everything_unknown", PowerStatus{}, 61, "Информация недоступна", "Батарея не обнаружена",
+        // Unknown flags beside an unknown percent: a battery is there, its charge cannot be read.
+        TickRow{"everything_unknown", PowerStatus{}, 61, "Информация недоступна", "Заряд батареи неизвестен",
                 "!!!!", "Vexlin", "Состояние неизвестно", "Тест идет: 0:01:01"},
         TickRow{"discharging", status(0, 2, 30, 5400), 7, "Время работы: 1:30 мин.", "Осталось 30 %", "||   ",
                 "Vexlin (30%)", "Питание от батареи", "Тест идет: 0:00:07"},

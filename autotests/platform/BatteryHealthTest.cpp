@@ -105,12 +105,39 @@ BatteryFacts pair(int which) {
 }
 
 // Every number is garbage, out of range or too large for the record: nothing of it is kept; the
-// manufacturer loses its control and non-ASCII bytes.
+// manufacturer loses its control characters, and its byte that is not UTF-8 becomes U+FFFD.
 BatteryFacts garbage() {
     BatteryFacts f;
     f.name = "BAT0";
-    f.manufacturer = "ACME Power";
+    f.manufacturer = "ACME\xEF\xBF\xBD Power";
     f.units = Units::Energy;
+    return f;
+}
+
+// A rate of the most negative 64-bit number has no magnitude: unreadable.
+BatteryFacts mostNegativeRate() {
+    BatteryFacts f;
+    f.name = "BAT0";
+    f.full = 50000000;
+    f.now = 36000000;
+    f.status = Status::Discharging;
+    return f;
+}
+
+// Thresholds under thinkpad_acpi's own names only: the stop threshold is read from charge_stop_threshold.
+BatteryFacts stopThresholdOnly() {
+    BatteryFacts f;
+    f.name = "BAT0";
+    f.manufacturer = "SANYO";
+    f.model = "45N1041";
+    f.technology = "Li-ion";
+    f.designFull = 45280000;
+    f.full = 46590000;
+    f.now = 23600000;
+    f.rate = 5156000;
+    f.capacityPercent = 61;
+    f.status = Status::Discharging;
+    f.chargeEndThreshold = 80;
     return f;
 }
 
@@ -145,6 +172,9 @@ TEST_P(BatteryHealthTree, ReadsEachBatteryFieldByField) {
         EXPECT_EQ(got.cycleCount, want.cycleCount);
         EXPECT_EQ(got.capacityPercent, want.capacityPercent);
         EXPECT_EQ(got.status, want.status);
+        EXPECT_EQ(got.chargeEndThreshold, want.chargeEndThreshold);
+        EXPECT_EQ(got.chargeBehaviour, want.chargeBehaviour);
+        EXPECT_EQ(got.silent, want.silent);
         EXPECT_EQ(got, want); // nothing left out of the comparisons above
     }
 }
@@ -157,13 +187,17 @@ INSTANTIATE_TEST_SUITE_P(
         TreeRow{"new", {{newPack()}, true}}, TreeRow{"two", {{pair(0), pair(1)}, false}},
         TreeRow{"none", {{}, true}},
         // An unreadable "online" says nothing about the mains; the empty bay BAT2 is left out.
-        TreeRow{"garbage", {{garbage()}, nullopt}}),
+        TreeRow{"garbage", {{garbage()}, nullopt}},
+        // No mains supply at all: the discharging battery says the machine runs on it.
+        TreeRow{"most_negative_rate", {{mostNegativeRate()}, false}},
+        TreeRow{"stop_threshold_only", {{stopThresholdOnly()}, false}}),
     [](const testing::TestParamInfo<TreeRow>& info) { return std::string(info.param.name); });
 
-TEST(BatteryHealth, MissingRootReadsAsNoBatteryAndNoMains) {
+// The same rule as the power status: a machine that runs without a battery runs from the mains.
+TEST(BatteryHealth, MissingRootReadsAsNoBatteryOnTheMains) {
     const auto snapshot = LinuxBatteryHealth("/nonexistent/vexlin-root").read();
     EXPECT_TRUE(snapshot.batteries.empty());
-    EXPECT_EQ(snapshot.mainsOnline, nullopt);
+    EXPECT_EQ(snapshot.mainsOnline, true);
 }
 
 } // namespace

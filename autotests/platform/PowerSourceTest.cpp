@@ -42,12 +42,17 @@ INSTANTIATE_TEST_SUITE_P(
         // 40 of 70 Wh together, drained by 10 W together: four hours
         PowerCase{"two", 0, 0, 57, 14400}, PowerCase{"garbage", 0, 255, 255, kUnknown},
         // below 5 % is also below 33 %; no drain reported, so no run time
-        PowerCase{"critical", 0, 2 | 4, 3, kUnknown}),
+        PowerCase{"critical", 0, 2 | 4, 3, kUnknown},
+        // energy_full 2 beside a normal charge: clamped before the conversion, not wrapped to 0 %
+        PowerCase{"tiny_full", 1, 1, 100, kUnknown},
+        // a rate with no magnitude is unreadable: the battery's own estimate is used instead
+        PowerCase{"most_negative_rate", 0, 1, 72, 7200}),
     [](const testing::TestParamInfo<PowerCase>& info) { return std::string(info.param.name); });
 
 TEST(PowerSource, MissingRootReadsAsAMachineWithoutBattery) {
     const LinuxPowerSource source("/nonexistent/vexlin-root");
     const PowerStatus status = source.read();
+    EXPECT_EQ(status.ACLineStatus, PowerStatus::kAcOnline);
     EXPECT_EQ(status.BatteryFlag, PowerStatus::kFlagNoBattery);
     EXPECT_EQ(status.BatteryLifePercent, 255);
 }

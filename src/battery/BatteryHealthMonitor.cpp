@@ -1,5 +1,6 @@
 #include "battery/BatteryHealthMonitor.h"
 
+#include "battery/HealthFigures.h"
 #include "battery/HealthLines.h"
 
 #include <algorithm>
@@ -10,21 +11,20 @@ namespace vexlin::battery {
 using Facts = platform::BatteryFacts;
 
 bool percentFromCounter(const Facts& facts) {
-    return !facts.capacityPercent && facts.now && facts.full;
+    const ShownPercent shown = shownPercent(facts);
+    return shown.fromCounter && (!facts.capacityPercent || shown.gaugeOfDesign);
 }
 
 namespace {
 
-std::optional<int> percentOf(const Facts& facts) {
-    if (facts.capacityPercent) {
+// The percent the sensor check follows: the gauge's own, a sensor apart from the counter, unless it is
+// written against the design capacity; then remaining ÷ full, which the counter check cannot use.
+std::optional<int> checkedPercent(const Facts& facts) {
+    const ShownPercent shown = shownPercent(facts);
+    if (facts.capacityPercent && !shown.gaugeOfDesign) {
         return facts.capacityPercent;
     }
-    if (facts.now && facts.full) {
-        const double percent =
-            std::floor(static_cast<double>(*facts.now) * 100.0 / static_cast<double>(*facts.full));
-        return static_cast<int>(std::min(100.0, percent));
-    }
-    return std::nullopt;
+    return shown.percent;
 }
 
 std::optional<double> asDouble(const std::optional<std::int64_t>& value) {
@@ -39,7 +39,7 @@ std::optional<double> asDouble(const std::optional<std::int64_t>& value) {
 GaugeReading gaugeReading(const Facts& facts, double seconds) {
     GaugeReading reading;
     reading.seconds = seconds;
-    reading.percent = percentOf(facts);
+    reading.percent = checkedPercent(facts);
     reading.remaining = asDouble(facts.now);
     reading.discharging = facts.status == Facts::Status::Discharging;
     // A pack that discharges draws something: a zero is a gauge that has not measured, not an idle load.
@@ -55,7 +55,10 @@ ChargeReading chargeReading(const Facts& facts, bool mainsOnline, double seconds
     reading.mainsOnline = mainsOnline;
     reading.status = facts.status;
     reading.remaining = asDouble(facts.now);
-    reading.percent = percentOf(facts);
+    reading.percent = shownPercent(facts).percent;
+    reading.endThreshold = facts.chargeEndThreshold;
+    reading.behaviour = facts.chargeBehaviour;
+    reading.conservation = facts.conservationMode;
     return reading;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace vexlin::battery {
 namespace {
@@ -121,51 +122,77 @@ std::optional<CapacityEstimate::Result> CapacityEstimate::result() const {
     if (sum.drop < kMinDropPoints || sum.stretches == 0) {
         return std::nullopt;
     }
-    struct Candidate {
-        Source source;
-        double drawn;
-        double uncertainty;
-        double relative() const { return uncertainty / drawn; }
-    };
-    const auto candidate = [&](Source source, double drawn, double uncertainty) -> std::optional<Candidate> {
-        if (drawn <= 0 || !std::isfinite(drawn)) {
+    const auto drawn = [&](double amount, double uncertainty) -> std::optional<Drawn> {
+        if (amount <= 0 || !std::isfinite(amount)) {
             return std::nullopt;
         }
         // Each end of a stretch is known to within one reading's worth of drain.
-        const double perReading = sum.readings > 0 ? drawn / sum.readings : 0.0;
-        return Candidate{source, drawn, uncertainty + perReading * sum.stretches};
+        const double perReading = sum.readings > 0 ? amount / sum.readings : 0.0;
+        return Drawn{amount, uncertainty + perReading * sum.stretches};
     };
-    std::optional<Candidate> counter;
-    std::optional<Candidate> integral;
-    // A counter that never moved while the percent fell is no measurement of anything.
+    Result result;
+    result.dropPoints = sum.drop;
+    result.stretches = sum.stretches;
+    result.seconds = sum.seconds;
+    // A counter that never moved while the percent fell is no sensor of anything, and one the percent is
+    // computed from says nothing of its own.
     if (!percentFromCounter_ && sum.counterUsable && counterStep_) {
-        counter = candidate(Source::Counter, sum.counterDrawn, *counterStep_ * sum.stretches);
+        result.counter = drawn(sum.counterDrawn, *counterStep_ * sum.stretches);
     }
     if (sum.integralUsable) {
         const double quantisation = rateStep_ ? *rateStep_ / 2.0 * sum.seconds / kSecondsPerHour : 0.0;
-        integral = candidate(Source::RateIntegral, sum.integralDrawn,
-                             std::max(quantisation, kRateAccuracy * sum.integralDrawn));
+        result.rate = drawn(sum.integralDrawn, std::max(quantisation, kRateTolerance * sum.integralDrawn));
     }
-    std::optional<Candidate> best = counter ? counter : integral;
-    if (counter && integral) {
-        // A counter that disagrees with the measured drain is bookkeeping, not a measurement: trust the
-        // drain.  Otherwise the finer of the two.
-        const bool disagree =
-            std::fabs(counter->drawn - integral->drawn) > counter->uncertainty + integral->uncertainty;
-        best = disagree || integral->relative() < counter->relative() ? integral : counter;
-    }
-    if (!best) {
+    return result;
+}
+
+std::optional<SensorComparison> compareSensors(const CapacityEstimate::Result& result, double claimedFull) {
+    if (claimedFull <= 0 || !std::isfinite(claimedFull) || result.dropPoints <= 0) {
         return std::nullopt;
     }
-    Result result;
-    result.dropPoints = sum.drop;
-    result.seconds = sum.seconds;
-    result.source = best->source;
-    result.drawn = best->drawn;
-    result.capacity = best->drawn * 100.0 / sum.drop;
-    const double relative = kPercentUncertainty * sum.stretches / sum.drop + best->uncertainty / best->drawn;
-    result.uncertainty = result.capacity * relative;
-    return result;
+    using Sensor = SensorComparison::Sensor;
+    SensorComparison comparison;
+    comparison.dropPoints = result.dropPoints;
+    const CapacityEstimate::Drawn percent{claimedFull * result.dropPoints / 100.0,
+                                          claimedFull * CapacityEstimate::kPercentUncertainty *
+                                              result.stretches / 100.0};
+    comparison.byPercent = percent.amount;
+    if (result.counter) {
+        comparison.byCounter = result.counter->amount;
+    }
+    if (result.rate) {
+        comparison.byRate = result.rate->amount;
+    }
+    struct Reading {
+        Sensor sensor;
+        CapacityEstimate::Drawn drawn;
+    };
+    std::vector<Reading> readings{{Sensor::Percent, percent}};
+    if (result.counter) {
+        readings.push_back({Sensor::Counter, *result.counter});
+    }
+    if (result.rate) {
+        readings.push_back({Sensor::Rate, *result.rate});
+    }
+    for (std::size_t i = 0; i < readings.size(); ++i) {
+        for (std::size_t j = i + 1; j < readings.size(); ++j) {
+            comparison.compared = true;
+            const auto& a = readings[i].drawn;
+            const auto& b = readings[j].drawn;
+            const double difference = std::fabs(a.amount - b.amount);
+            if (difference <= a.uncertainty + b.uncertainty) {
+                continue;
+            }
+            const double share = difference / std::max(a.amount, b.amount);
+            if (comparison.agree || share > comparison.disagreement) {
+                comparison.agree = false;
+                comparison.disagreement = share;
+                comparison.first = readings[i].sensor;
+                comparison.second = readings[j].sensor;
+            }
+        }
+    }
+    return comparison;
 }
 
 } // namespace vexlin::battery

@@ -3,20 +3,17 @@
 #include <cstdint>
 #include <optional>
 
-// The full capacity that a discharge implies: the energy (or charge) drawn while the gauge's percent falls,
-// scaled to 100 points, with the uncertainty that the percent's and the energy's resolution leave.
+// What a partial discharge can tell about a battery's gauge: whether its percent, its remaining-energy
+// counter and its drain rate agree over the drop.  It cannot tell the real capacity: on ACPI laptops the
+// kernel computes the percent from the gauge's own counter and full figure, so a pack that holds 30 Wh while
+// claiming 50 Wh drops its percent, counter and drain in perfect agreement.  Only a discharge from full to
+// empty measures what the cells hold.
 //
-// The measurement runs from one change of the percent to a later one, so the drop between them is a whole
-// number of the gauge's own points instead of a reading that may sit anywhere inside a point.  A pause
-// (charging, mains, a reading missed for more than kMaxGapSeconds) ends a stretch; the stretches add up.
-//
-// The energy comes from whichever source resolves it finer: the gauge's remaining-energy counter (its
-// smallest step seen, once per stretch), or the drain rate integrated over time (half its smallest step over
-// the whole time, but never better than kRateAccuracy of the total, the usual accuracy of a gauge's current
-// sense).  Where the two disagree by more than both uncertainties together the counter is bookkeeping rather
-// than a measurement (some gauges derive it from their percent) and the drain is used.  The counter is not
-// used either when the percent is computed from that same counter, which would only give back the gauge's
-// own full capacity.
+// The drop runs from one change of the percent to a later one, so it is a whole number of the gauge's own
+// points instead of a reading that may sit anywhere inside a point.  A pause (charging, a reading missed for
+// more than kMaxGapSeconds) ends a stretch; the stretches add up.  Each sensor's energy drawn comes with its
+// uncertainty: half a point of the percent per stretch, the counter's smallest step seen, and for the
+// integrated rate kRateTolerance, since embedded controllers report rates several per cent off.
 namespace vexlin::battery {
 
 // One reading a second, in the battery's own units: µWh and µW, or µAh and µA.
@@ -35,17 +32,19 @@ public:
     static constexpr int kMinDropPoints = 5;
     static constexpr double kPercentUncertainty = 0.5; // points, per stretch
     static constexpr double kMaxGapSeconds = 5.0;
-    static constexpr double kRateAccuracy = 0.01;
+    static constexpr double kRateTolerance = 0.05;
 
-    enum class Source { Counter, RateIntegral };
+    struct Drawn {
+        double amount = 0;      // energy or charge drawn over the drop, battery units
+        double uncertainty = 0; // ± in the same units
+    };
 
     struct Result {
-        double capacity = 0;    // full capacity implied, battery units
-        double uncertainty = 0; // ± in the same units
-        double drawn = 0;       // energy or charge drawn over the drop
         int dropPoints = 0;
-        double seconds = 0; // time the drop took, stretches added
-        Source source = Source::Counter;
+        int stretches = 0;
+        double seconds = 0;           // time the drop took, stretches added
+        std::optional<Drawn> counter; // by the remaining counter, where it is a sensor of its own
+        std::optional<Drawn> rate;    // by the drain rate integrated over time
     };
 
     // `percentFromCounter`: the percent was computed from the remaining counter, not read from the gauge.
@@ -55,7 +54,7 @@ public:
 
     // Whole points the percent has fallen over the measured stretches so far.
     int dropPoints() const;
-    // Once the drop reaches kMinDropPoints and some source can give the energy.
+    // Once the drop reaches kMinDropPoints.
     std::optional<Result> result() const;
     // Something was measured on battery power at all.
     bool sawDischarge() const { return sawDischarge_; }
@@ -104,5 +103,20 @@ private:
     std::optional<double> counterStep_; // smallest change of the counter seen
     std::optional<double> rateStep_;    // smallest change of the rate seen
 };
+
+// How the sensors compare over a drop, given the full capacity the gauge claims (battery units).
+struct SensorComparison {
+    enum class Sensor { Percent, Counter, Rate };
+    int dropPoints = 0;
+    double byPercent = 0; // energy or charge drawn as the percent's drop says, battery units
+    std::optional<double> byCounter;
+    std::optional<double> byRate;
+    bool compared = false;          // at least two sensors could be set side by side
+    bool agree = true;              // every pair within their uncertainties together
+    double disagreement = 0;        // the largest difference beyond them, as a share of the larger figure
+    Sensor first = Sensor::Percent; // the pair that differs most
+    Sensor second = Sensor::Counter;
+};
+std::optional<SensorComparison> compareSensors(const CapacityEstimate::Result& result, double claimedFull);
 
 } // namespace vexlin::battery

@@ -3,18 +3,23 @@
 namespace vexlin::battery {
 
 using Status = platform::BatteryFacts::Status;
+using Behaviour = platform::BatteryFacts::ChargeBehaviour;
 
 void ChargingCheck::add(const ChargeReading& reading) {
     if (reading.percent) {
         percent_ = reading.percent;
     }
-    if (judged()) {
-        return;
+    threshold_ = reading.endThreshold;
+    behaviour_ = reading.behaviour;
+    if (state_ == State::Works) {
+        return; // a charge that rose on the mains has shown the charger works
     }
     if (!reading.mainsOnline) {
-        // Pulled before anything could be judged: the next plug starts over.
-        state_ = State::NoMains;
-        secondsToStart_.reset();
+        // What was seen on the mains stays until the mains says otherwise; a wait just ends.
+        if (state_ != State::DischargingOnMains && state_ != State::NotRising) {
+            state_ = State::NoMains;
+            secondsToStart_.reset();
+        }
         return;
     }
     if (state_ == State::NoMains) {
@@ -34,7 +39,7 @@ bool ChargingCheck::rose(const ChargeReading& reading) const {
 
 void ChargingCheck::onMains(const ChargeReading& reading) {
     if (reading.status == Status::Charging) {
-        if (state_ != State::Charging) {
+        if (state_ != State::Charging && state_ != State::NotRising && state_ != State::Conserving) {
             state_ = State::Charging;
             chargingSince_ = reading.seconds;
             startRemaining_ = reading.remaining;
@@ -48,12 +53,20 @@ void ChargingCheck::onMains(const ChargeReading& reading) {
             state_ = State::Works;
             secondsToRise_ = reading.seconds - chargingSince_;
         } else if (reading.seconds - chargingSince_ > kRiseWithinSeconds) {
-            state_ = State::NotRising;
+            state_ = reading.conservation ? State::Conserving : State::NotRising;
         }
         return;
     }
-    const bool pausing =
-        state_ == State::Full || state_ == State::Held || state_ == State::Queued || state_ == State::Silent;
+    if (reading.conservation && reading.status != Status::Full) {
+        state_ = State::Conserving;
+        return;
+    }
+    const bool pausing = state_ == State::Full || state_ == State::Held || state_ == State::Queued ||
+                         state_ == State::Silent || state_ == State::Told || state_ == State::Conserving;
+    if (reading.behaviour != Behaviour::Auto) {
+        state_ = State::Told;
+        return;
+    }
     if (reading.status == Status::Full) {
         state_ = State::Full;
         return;
@@ -70,14 +83,22 @@ void ChargingCheck::onMains(const ChargeReading& reading) {
         state_ = State::Silent;
         return;
     }
+    // Some firmware lets the pack run down to a threshold set below its charge, saying "Discharging".
+    if (reading.endThreshold && reading.percent && *reading.percent >= *reading.endThreshold) {
+        state_ = State::Held;
+        return;
+    }
+    if (state_ == State::DischargingOnMains) {
+        return;
+    }
     // Discharging although the mains is there: the charger has that long to take over, counted from the
     // plug or from the end of a pause that was no fault.
-    if (pausing) {
+    if (pausing || state_ == State::Charging || state_ == State::NotRising) {
         pluggedAt_ = reading.seconds;
     }
     state_ = State::Waiting;
     if (reading.seconds - pluggedAt_ > kStartWithinSeconds) {
-        state_ = State::NotStarting;
+        state_ = State::DischargingOnMains;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 
 namespace vexlin::battery {
 namespace {
@@ -44,10 +45,36 @@ HealthFigures healthFigures(const platform::BatteryFacts& facts) {
     // Wear compares the gauge's own two numbers, so it needs no voltage even for a charge-counting pack.
     if (facts.designFull && facts.full && *facts.designFull > 0 && *facts.full > 0) {
         const double ratio = static_cast<double>(*facts.full) / static_cast<double>(*facts.designFull);
-        figures.fullAboveDesign = ratio > 1.0;
+        figures.fullToDesign = ratio;
         figures.wearPercent = std::max(0.0, (1.0 - ratio) * 100.0);
     }
     return figures;
+}
+
+ShownPercent shownPercent(const platform::BatteryFacts& facts) {
+    ShownPercent shown;
+    const auto percentOf = [&](const std::optional<std::int64_t>& whole) -> std::optional<int> {
+        if (!facts.now || !whole || *whole <= 0 || *facts.now < 0) {
+            return std::nullopt;
+        }
+        const double percent = static_cast<double>(*facts.now) * 100.0 / static_cast<double>(*whole);
+        return static_cast<int>(std::lround(std::clamp(percent, 0.0, 100.0)));
+    };
+    const auto counter = percentOf(facts.full);
+    if (!counter) {
+        shown.percent = facts.capacityPercent;
+        return shown;
+    }
+    shown.percent = counter;
+    shown.fromCounter = true;
+    if (facts.capacityPercent && std::abs(*facts.capacityPercent - *counter) > kPercentTolerance) {
+        shown.gaugePercent = facts.capacityPercent;
+        const auto ofDesign = percentOf(facts.designFull);
+        // Only where the two readings are far enough apart to tell one from the other.
+        shown.gaugeOfDesign = ofDesign && std::abs(*ofDesign - *counter) > 2 * kPercentTolerance &&
+                              std::abs(*facts.capacityPercent - *ofDesign) <= kPercentTolerance;
+    }
+    return shown;
 }
 
 std::string decimalText(double value, int decimals, std::string_view separator) {

@@ -28,8 +28,10 @@ public:
     ResultLine capacity() const;
     ResultLine wear() const;
     ResultLine cycles() const;
-    ResultLine measured(const CapacityEstimate& estimate) const;
+    ResultLine sensors(const CapacityEstimate& estimate) const;
     ResultLine charging(const ChargingCheck& check) const;
+    ResultLine charge() const;
+    ResultLine silentSlot() const;
 
 private:
     ResultLine line(const char* key, const std::string& what) const {
@@ -42,7 +44,6 @@ private:
     std::string wh(double value) const { return decimalText(value, 1, separator_) + " Втч"; }
     std::string amount(const std::optional<double>& mah, const std::optional<double>& wattHours) const;
     std::optional<double> toWh(double batteryUnits) const;
-    std::optional<double> claimedUnits() const;
 
     const platform::BatteryFacts& facts_;
     HealthFigures figures_;
@@ -125,16 +126,55 @@ ResultLine LineMaker::wear() const {
         result.value = "не определить: батарея не сообщает заявленную и полную ёмкость";
         return result;
     }
-    const double wear = *figures_.wearPercent;
-    result.value = whole(wear) + " %";
+    // Judged on the figure shown: 19,9 % reads as 20 % and is judged as 20 %.
+    const double shown = static_cast<double>(std::llround(*figures_.wearPercent));
+    result.value = whole(shown) + " %";
     result.verdict = "Износ батареи: " + result.value;
-    if (figures_.fullAboveDesign) {
-        result.verdict += " (полная ёмкость не меньше заявленной: батарея как новая)";
+    result.judgement = shown < kWearWarning ? Verdict::Good
+                       : shown < kWearBad   ? Verdict::Warning
+                                            : Verdict::Bad;
+    const double ratio = figures_.fullToDesign.value_or(0);
+    if (ratio > 1.0 + kAsNewTolerance) {
+        result.verdict += " (полная ёмкость на " + whole((ratio - 1.0) * 100.0) +
+                          " % больше заявленной: датчик не откалиброван или батарея не родная)";
+        result.judgement = Verdict::Warning;
+    } else if (ratio >= 1.0 - kAsNewTolerance) {
+        result.verdict += " (батарея как новая)";
     }
-    result.judgement = wear < kWearWarning ? Verdict::Good
-                       : wear < kWearBad   ? Verdict::Warning
-                                           : Verdict::Bad;
-    result.facts.push_back({"wear_percent", tenth(wear), "%"});
+    result.facts.push_back({"wear_percent", tenth(*figures_.wearPercent), "%"});
+    result.facts.push_back({"full_to_design_percent", tenth(ratio * 100.0), "%"});
+    return result;
+}
+
+ResultLine LineMaker::charge() const {
+    ResultLine result = line("charge", "Заряд батареи");
+    const ShownPercent shown = shownPercent(facts_);
+    if (!shown.percent) {
+        result.value = "заряд не сообщается";
+        return result;
+    }
+    result.value = std::to_string(*shown.percent) + " %";
+    if (shown.gaugePercent) {
+        result.value += " по остатку и полной ёмкости; сама батарея сообщает " +
+                        std::to_string(*shown.gaugePercent) + " %" +
+                        (shown.gaugeOfDesign ? " (это доля заявленной ёмкости, а не полной)" : "");
+    }
+    result.facts.push_back({"percent", static_cast<std::int64_t>(*shown.percent), "%"});
+    result.facts.push_back({"percent_source", std::string(shown.fromCounter ? "counter" : "gauge"), ""});
+    if (shown.gaugePercent) {
+        result.facts.push_back({"gauge_percent", static_cast<std::int64_t>(*shown.gaugePercent), "%"});
+        result.facts.push_back({"gauge_percent_of_design", shown.gaugeOfDesign, ""});
+    }
+    return result;
+}
+
+ResultLine LineMaker::silentSlot() const {
+    ResultLine result = line("identity", "Батарея");
+    result.value = "батарея в слоте " + facts_.name + " не отвечает";
+    result.verdict = "Батарея в слоте " + facts_.name + " не отвечает: все её показания равны 0";
+    result.judgement = Verdict::Warning;
+    result.facts.push_back({"name", facts_.name, ""});
+    result.facts.push_back({"answers", false, ""});
     return result;
 }
 
@@ -161,79 +201,110 @@ std::optional<double> LineMaker::toWh(double batteryUnits) const {
     return batteryUnits * 1e-6 * *figures_.designVoltage;
 }
 
-// What the battery claims a full charge holds now; the label's figure when it does not say.
-std::optional<double> LineMaker::claimedUnits() const {
-    if (facts_.full && *facts_.full > 0) {
-        return static_cast<double>(*facts_.full);
+namespace {
+
+// A gauge in energy units counts µWh and reports the drain in µW; one in charge units µAh and µA.
+const char* sensorName(SensorComparison::Sensor sensor, bool chargeUnits) {
+    switch (sensor) {
+    case SensorComparison::Sensor::Percent:
+        return "заряд в %";
+    case SensorComparison::Sensor::Counter:
+        return chargeUnits ? "остаток заряда" : "остаток энергии";
+    case SensorComparison::Sensor::Rate:
+        return chargeUnits ? "ток разряда" : "мощность разряда";
     }
-    if (facts_.designFull && *facts_.designFull > 0) {
-        return static_cast<double>(*facts_.designFull);
-    }
-    return std::nullopt;
+    return "";
 }
 
-ResultLine LineMaker::measured(const CapacityEstimate& estimate) const {
-    ResultLine result = line("measured_capacity", "Ёмкость по измерению");
+const char* sensorKey(SensorComparison::Sensor sensor) {
+    switch (sensor) {
+    case SensorComparison::Sensor::Percent:
+        return "percent";
+    case SensorComparison::Sensor::Counter:
+        return "counter";
+    case SensorComparison::Sensor::Rate:
+        return "rate";
+    }
+    return "";
+}
+
+// Said wherever the check has run: what it cannot know.
+constexpr const char* kCapacityNote = "; настоящую ёмкость этой проверкой не узнать, её показывает только "
+                                      "разряд от полного заряда до отключения";
+
+} // namespace
+
+ResultLine LineMaker::sensors(const CapacityEstimate& estimate) const {
+    ResultLine result = line("sensor_check", "Показания датчика батареи");
     const std::string target = std::to_string(CapacityEstimate::kMinDropPoints) + " %";
-    const auto measuredResult = estimate.result();
-    if (!measuredResult) {
-        const int drop = std::max(0, estimate.dropPoints());
+    const auto measured = estimate.result();
+    const int drop = std::max(0, estimate.dropPoints());
+    result.facts.push_back({"drop_percent", static_cast<std::int64_t>(drop), "%"});
+    if (!measured) {
         if (!estimate.sawDischarge()) {
             result.value =
                 "ждём разряда: заряд этой батареи должен упасть на " + target + " при работе без сети";
-        } else if (drop >= CapacityEstimate::kMinDropPoints) {
-            result.value = "не измерить: батарея не сообщает ни остаток энергии, ни ток разряда";
         } else {
-            result.value = "идёт измерение: заряд упал на " + std::to_string(drop) + " из " + target;
+            result.value = "идёт проверка: заряд упал на " + std::to_string(drop) + " из " + target;
         }
-        result.facts.push_back({"drop_percent", static_cast<std::int64_t>(drop), "%"});
         return result;
     }
-    const auto& m = *measuredResult;
+    const auto claimed = facts_.full && *facts_.full > 0 ? std::optional<double>(*facts_.full) : std::nullopt;
+    const auto comparison = claimed ? compareSensors(*measured, *claimed) : std::nullopt;
+    if (!comparison || !comparison->compared) {
+        result.value = "не проверить: батарея не сообщает ни остаток, ни ток разряда, ни полную ёмкость";
+        return result;
+    }
     const bool inWh = toWh(1.0).has_value();
     const double unitsToShown = inWh ? *toWh(1.0) : 1e-3;
-    const double measuredShown = m.capacity * unitsToShown;
-    const double uncertaintyShown = m.uncertainty * unitsToShown;
     const std::string unit = inWh ? " Втч" : " мАч";
-    const auto number = [&](double value) { return inWh ? decimalText(value, 1, separator_) : whole(value); };
-    result.value =
-        number(measuredShown) + " ± " + number(uncertaintyShown) + unit + " (по разряду на " +
-        std::to_string(m.dropPoints) + " %, " +
-        (m.source == CapacityEstimate::Source::Counter ? "по остатку энергии батареи" : "по току разряда") +
-        ")";
+    const auto number = [&](double value) {
+        return (inWh ? decimalText(value * unitsToShown, 2, separator_) : whole(value * unitsToShown)) + unit;
+    };
+    const bool charge = figures_.chargeUnits;
+    std::string figures = "по заряду в % " + number(comparison->byPercent);
+    if (comparison->byCounter) {
+        figures += std::string(charge ? ", по остатку заряда " : ", по остатку энергии ") +
+                   number(*comparison->byCounter);
+    }
+    if (comparison->byRate) {
+        figures += std::string(charge ? ", по току разряда " : ", по мощности разряда ") +
+                   number(*comparison->byRate);
+    }
+    const std::string dropText = std::to_string(comparison->dropPoints) + " % разряда";
+    if (comparison->agree) {
+        result.value = "показания датчика согласуются на " + dropText + " (израсходовано " + figures + ")" +
+                       kCapacityNote;
+        result.verdict = "Показания датчика согласуются на " + dropText;
+        result.judgement = Verdict::Good;
+    } else {
+        const std::string share = whole(comparison->disagreement * 100.0) + " %";
+        result.value = "датчики батареи расходятся на " + share + " (" +
+                       sensorName(comparison->first, charge) + " и " +
+                       sensorName(comparison->second, charge) + "; за " + dropText + " израсходовано " +
+                       figures + "): это неточность датчиков, а не приговор батарее" + kCapacityNote;
+        result.verdict = "Датчики батареи расходятся на " + share;
+        result.judgement = Verdict::Warning;
+        result.facts.push_back({"disagreement_percent", tenth(comparison->disagreement * 100.0), "%"});
+        result.facts.push_back(
+            {"disagreeing", std::string(sensorKey(comparison->first)) + "," + sensorKey(comparison->second),
+             ""});
+    }
+    result.facts.push_back({"agree", comparison->agree, ""});
     const char* suffix = inWh ? "_wh" : "_mah";
     const char* factUnit = inWh ? "W·h" : "mA·h";
-    result.facts.push_back({std::string("measured") + suffix, tenth(measuredShown), factUnit});
-    result.facts.push_back({std::string("uncertainty") + suffix, tenth(uncertaintyShown), factUnit});
-    result.facts.push_back({"drop_percent", static_cast<std::int64_t>(m.dropPoints), "%"});
-    result.facts.push_back(
-        {"drawn" + std::string(suffix), std::round(m.drawn * unitsToShown * 1000) / 1000, factUnit});
-    result.facts.push_back({"seconds", std::round(m.seconds), "s"});
-    result.facts.push_back(
-        {"method",
-         std::string(m.source == CapacityEstimate::Source::Counter ? "energy_counter" : "rate_integral"),
-         ""});
-
-    const auto claimed = claimedUnits();
-    if (!claimed) {
-        result.verdict = "Ёмкость по измерению: " + number(measuredShown) + unit;
-        return result;
+    const auto fact = [&](const char* name, double value) {
+        result.facts.push_back(
+            {std::string(name) + suffix, std::round(value * unitsToShown * 1000) / 1000, factUnit});
+    };
+    fact("drawn_by_percent", comparison->byPercent);
+    if (comparison->byCounter) {
+        fact("drawn_by_counter", *comparison->byCounter);
     }
-    const double claimedShown = *claimed * unitsToShown;
-    result.facts.push_back({std::string("claimed") + suffix, tenth(claimedShown), factUnit});
-    result.verdict = "Ёмкость по измерению: " + number(measuredShown) + unit + " из заявленных " +
-                     number(claimedShown) + unit;
-    const double difference = m.capacity - *claimed;
-    if (std::fabs(difference) <= m.uncertainty) {
-        result.verdict += ", совпадает в пределах точности измерения";
-        result.judgement = Verdict::Good;
-    } else if (difference < 0) {
-        result.verdict += ": батарея держит меньше, чем сообщает";
-        result.judgement = Verdict::Bad;
-    } else {
-        result.verdict += ": батарея держит больше, чем сообщает (датчик занижает ёмкость)";
-        result.judgement = Verdict::Warning;
+    if (comparison->byRate) {
+        fact("drawn_by_rate", *comparison->byRate);
     }
+    result.facts.push_back({"seconds", std::round(measured->seconds), "s"});
     return result;
 }
 
@@ -258,9 +329,31 @@ ResultLine LineMaker::charging(const ChargingCheck& check) const {
         break;
     case State::Held:
         stateName = "held";
-        result.value = "зарядка остановлена" +
-                       (check.percent() ? " на " + std::to_string(*check.percent()) + " %" : std::string()) +
-                       ": так работает порог заряда, это не неисправность";
+        if (check.threshold() && check.percent() && *check.percent() > *check.threshold()) {
+            result.value = "заряд " + std::to_string(*check.percent()) + " % выше порога заряда " +
+                           std::to_string(*check.threshold()) +
+                           " %: на сети батарея расходуется до порога, это не неисправность";
+            break;
+        }
+        result.value =
+            "зарядка остановлена" +
+            (check.percent() ? " на " + std::to_string(*check.percent()) + " %" : std::string()) +
+            ": так работает порог заряда" +
+            (check.threshold() ? " (" + std::to_string(*check.threshold()) + " %)" : std::string()) +
+            ", это не неисправность";
+        break;
+    case State::Told:
+        stateName = "charge_behaviour";
+        result.value = std::string("зарядка отключена настройкой батареи (charge_behaviour: ") +
+                       (check.behaviour() == platform::BatteryFacts::ChargeBehaviour::ForceDischarge
+                            ? "force-discharge"
+                            : "inhibit-charge") +
+                       "): разряд от сети задуман, это не неисправность";
+        break;
+    case State::Conserving:
+        stateName = "conservation_mode";
+        result.value = "включён режим сбережения батареи (conservation_mode): зарядка ограничена, это не "
+                       "неисправность";
         break;
     case State::Queued:
         stateName = "queued";
@@ -281,22 +374,28 @@ ResultLine LineMaker::charging(const ChargingCheck& check) const {
         result.verdict = "Зарядка работает";
         result.judgement = Verdict::Good;
         break;
-    case State::NotStarting:
-        stateName = "not_starting";
-        result.value = "сеть подключена, но за " + start + " зарядка не началась";
-        result.verdict = "Батарея не заряжается от сети";
-        result.judgement = Verdict::Bad;
+    case State::DischargingOnMains:
+        stateName = "discharging_on_mains";
+        result.value = "на сети батарея разряжалась: адаптер слабее нагрузки или зарядка ограничена; "
+                       "проверка продолжается, пока программа открыта";
+        result.verdict = "На сети батарея разряжалась";
+        result.judgement = Verdict::Warning;
         break;
     case State::NotRising:
         stateName = "not_rising";
-        result.value = "батарея сообщает «заряжается», но за " + rise + " её заряд не вырос";
+        result.value =
+            "батарея сообщает «заряжается», но за " + rise +
+            " её заряд не вырос: адаптер слабее нагрузки или неисправна зарядка; проверка продолжается";
         result.verdict = "Зарядка не идёт: заряд не растёт";
-        result.judgement = Verdict::Bad;
+        result.judgement = Verdict::Warning;
         break;
     }
     result.facts.push_back({"state", std::string(stateName), ""});
     if (check.secondsToStart()) {
         result.facts.push_back({"seconds_to_start", std::round(*check.secondsToStart()), "s"});
+    }
+    if (check.threshold()) {
+        result.facts.push_back({"charge_end_threshold", static_cast<std::int64_t>(*check.threshold()), "%"});
     }
     if (check.secondsToRise()) {
         result.facts.push_back({"seconds_to_rise", std::round(*check.secondsToRise()), "s"});
@@ -309,8 +408,11 @@ ResultLine LineMaker::charging(const ChargingCheck& check) const {
 std::vector<ResultLine> healthLines(const platform::BatteryFacts& facts, const CapacityEstimate& estimate,
                                     const ChargingCheck& charging, std::string_view decimalSeparator) {
     const LineMaker maker(facts, decimalSeparator);
-    return {maker.identity(), maker.capacity(),         maker.wear(),
-            maker.cycles(),   maker.measured(estimate), maker.charging(charging)};
+    if (facts.silent) {
+        return {maker.silentSlot()};
+    }
+    return {maker.identity(), maker.charge(),          maker.capacity(),        maker.wear(),
+            maker.cycles(),   maker.sensors(estimate), maker.charging(charging)};
 }
 
 ResultLine noBatteryLine() {

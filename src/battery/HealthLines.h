@@ -10,8 +10,9 @@
 #include <vector>
 
 // The results of the battery-health check as the page "Итоги", the report and the JSON read them: per
-// battery the lines "<name>.identity", ".capacity", ".wear", ".cycles", ".measured_capacity" and
-// ".charging" of the source "battery"; a machine without a battery gets the one line "none".
+// battery the lines "<name>.identity", ".charge", ".capacity", ".wear", ".cycles", ".sensor_check" and
+// ".charging" of the source "battery"; a slot that answers nothing gets its ".identity" line alone, and a
+// machine without a battery gets the one line "none".
 namespace vexlin::battery {
 
 inline constexpr std::string_view kHealthSource = "battery";

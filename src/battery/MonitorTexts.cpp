@@ -26,9 +26,10 @@ std::string runTimeText(std::uint32_t seconds) {
     return "Время работы: " + hoursMinutes(seconds) + " мин.";
 }
 
-std::string chargeText(std::uint8_t percent) {
+std::string chargeText(std::uint8_t percent, std::uint8_t flags) {
     if (percent > 100) {
-        return "Батарея не обнаружена";
+        return flags == platform::PowerStatus::kUnknownByte ? "Заряд батареи неизвестен"
+                                                            : "Батарея не обнаружена";
     }
     return "Осталось " + std::to_string(percent) + " %";
 }
@@ -100,7 +101,7 @@ std::string elapsedText(std::int32_t ticks) {
 MonitorTick monitorTick(const platform::PowerStatus& status, std::int32_t ticks) {
     MonitorTick tick;
     tick.runTime = runTimeText(status.BatteryLifeTime);
-    tick.charge = chargeText(status.BatteryLifePercent);
+    tick.charge = chargeText(status.BatteryLifePercent, status.BatteryFlag);
     tick.tray = trayBand(status.BatteryLifePercent);
     tick.flags = flagsText(status.BatteryFlag);
     tick.powerSource = powerSourceText(status.ACLineStatus);

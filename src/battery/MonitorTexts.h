@@ -12,8 +12,9 @@ namespace vexlin::battery {
 // "Время работы: H:MM мин.", or "Информация недоступна" when the system cannot tell.
 std::string runTimeText(std::uint32_t seconds);
 
-// "Осталось N %", or "Батарея не обнаружена" above 100.
-std::string chargeText(std::uint8_t percent);
+// "Осталось N %", or above 100 "Батарея не обнаружена"; with the battery flags known to be unknown (255)
+// there is a battery whose charge cannot be read, and the text says so instead.
+std::string chargeText(std::uint8_t percent, std::uint8_t flags = platform::PowerStatus::kFlagNoBattery);
 
 // The tray entry's picture text (bars, or exclamation marks when no charge is known) and its tip.
 struct TrayBand {

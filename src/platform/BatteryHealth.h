@@ -12,9 +12,12 @@ namespace vexlin::platform {
 struct BatteryFacts {
     enum class Units { Energy, Charge }; // µWh and µW, or µAh and µA
     enum class Status { Unknown, Charging, Discharging, NotCharging, Full };
+    // What the owner or the firmware asked of the charger ("charge_behaviour"): discharging on mains is then
+    // intended.
+    enum class ChargeBehaviour { Auto, InhibitCharge, ForceDischarge };
 
-    std::string name; // the supply's name: "BAT0"
-    std::string manufacturer;
+    std::string name;         // the supply's name: "BAT0"
+    std::string manufacturer; // UTF-8; bytes that are not are replaced by U+FFFD
     std::string model;
     std::string serial;
     std::string technology; // "Li-ion", "Li-poly", ...
@@ -28,13 +31,17 @@ struct BatteryFacts {
     std::optional<int> cycleCount;                // empty also where the gauge writes 0 for "not counted"
     std::optional<int> capacityPercent;           // the gauge's own percent, 0..100
     Status status = Status::Unknown;
+    std::optional<int> chargeEndThreshold; // percent where the firmware stops charging, when below 100
+    ChargeBehaviour chargeBehaviour = ChargeBehaviour::Auto;
+    bool conservationMode = false; // a vendor's mode that holds the charge below full (ideapad_laptop)
+    bool silent = false;           // every value the slot reports reads 0: no pack answers in that bay
 
     bool operator==(const BatteryFacts&) const = default;
 };
 
 struct BatterySnapshot {
     std::vector<BatteryFacts> batteries; // in name order; peripherals' batteries left out
-    std::optional<bool> mainsOnline;     // empty when the machine has no mains supply to ask
+    std::optional<bool> mainsOnline;     // by the one rule of the power status; empty when nothing tells
 
     bool operator==(const BatterySnapshot&) const = default;
 };

@@ -1,12 +1,14 @@
 #include "platform/linux/LinuxPowerSource.h"
 
+#include "platform/linux/PowerSupplies.h"
 #include "platform/linux/SysfsReader.h"
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <limits>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <vector>
 
 namespace vexlin::platform::linux_impl {
@@ -36,29 +38,36 @@ Battery readBattery(const std::filesystem::path& dir) {
     if (battery.capacity && (*battery.capacity < 0 || *battery.capacity > 100)) {
         battery.capacity.reset();
     }
-    if (std::filesystem::exists(dir / "energy_now")) {
-        battery.now = nonNegative(readInteger(dir / "energy_now"));
-        battery.full = nonNegative(readInteger(dir / "energy_full"));
+    // The charge and the full capacity from one family: a bq27xxx gauge has energy_now but counts its
+    // full capacity in charge only.
+    const auto energyNow = nonNegative(readInteger(dir / "energy_now"));
+    const auto energyFull = nonNegative(readInteger(dir / "energy_full"));
+    const auto chargeNow = nonNegative(readInteger(dir / "charge_now"));
+    const auto chargeFull = nonNegative(readInteger(dir / "charge_full"));
+    battery.energyUnits = (energyNow && energyFull) || !(chargeNow && chargeFull);
+    if (battery.energyUnits) {
+        battery.now = energyNow;
+        battery.full = energyFull;
         battery.rate = readInteger(dir / "power_now");
     } else {
-        battery.energyUnits = false;
-        battery.now = nonNegative(readInteger(dir / "charge_now"));
-        battery.full = nonNegative(readInteger(dir / "charge_full"));
+        battery.now = chargeNow;
+        battery.full = chargeFull;
         battery.rate = readInteger(dir / "current_now");
     }
-    // Some drivers report the discharge rate as a negative number.
-    if (battery.rate) {
-        battery.rate = std::llabs(*battery.rate);
+    // Some drivers report the discharge rate as a negative number; the most negative 64-bit one has no
+    // magnitude and is garbage.
+    if (battery.rate && *battery.rate == std::numeric_limits<std::int64_t>::min()) {
+        battery.rate.reset();
+    } else if (battery.rate && *battery.rate < 0) {
+        battery.rate = -*battery.rate;
     }
     battery.secondsToEmpty = nonNegative(readInteger(dir / "time_to_empty_now"));
     return battery;
 }
 
-bool isSystemBattery(const std::filesystem::path& dir) {
-    if (readFirstLine(dir / "scope").value_or("") == "Device") {
-        return false;
-    }
-    return readInteger(dir / "present").value_or(1) != 0;
+// A bay whose controller does not answer reads 0 in everything: it holds no charge to count in.
+bool answers(const Battery& b) {
+    return b.capacity.value_or(0) != 0 || b.now.value_or(0) != 0 || b.full.value_or(0) != 0;
 }
 
 // Whole percent of all batteries together: from their contents when every battery reports them in the same
@@ -74,7 +83,9 @@ std::optional<int> combinedPercent(const std::vector<Battery>& batteries) {
             now += static_cast<double>(*b.now);
             full += static_cast<double>(*b.full);
         }
-        return std::clamp(static_cast<int>(std::lround(now * 100.0 / full)), 0, 100);
+        // Clamped before the conversion: a gauge that reports a near-zero full capacity beside a normal
+        // charge gives a ratio far beyond any int.
+        return static_cast<int>(std::lround(std::clamp(now * 100.0 / full, 0.0, 100.0)));
     }
     int sum = 0;
     int count = 0;
@@ -143,42 +154,19 @@ std::uint8_t flagsFor(int percent, bool charging) {
 
 PowerStatus LinuxPowerSource::read() const {
     PowerStatus status;
+    const PowerSupplies supplies = listPowerSupplies(root_);
     std::vector<Battery> batteries;
-    bool mainsSeen = false;
-    bool mainsOnline = false;
-
-    std::error_code error;
-    const auto classDir = rootedPath(root_, "/sys/class/power_supply");
-    std::vector<std::filesystem::path> supplies;
-    for (const auto& entry : std::filesystem::directory_iterator(classDir, error)) {
-        supplies.push_back(entry.path());
-    }
-    std::sort(supplies.begin(), supplies.end());
-    for (const auto& dir : supplies) {
-        const auto type = readFirstLine(dir / "type").value_or("");
-        if (type == "Mains" || type == "USB") {
-            const auto online = readInteger(dir / "online");
-            if (online) {
-                mainsSeen = true;
-                mainsOnline = mainsOnline || *online != 0;
-            }
-        } else if (type == "Battery" && isSystemBattery(dir)) {
-            batteries.push_back(readBattery(dir));
-        }
+    for (const auto& dir : supplies.batteries) {
+        batteries.push_back(readBattery(dir));
     }
 
     const bool anyCharging = std::any_of(batteries.begin(), batteries.end(),
                                          [](const Battery& b) { return b.status == "Charging"; });
     const bool anyDischarging = std::any_of(batteries.begin(), batteries.end(),
                                             [](const Battery& b) { return b.status == "Discharging"; });
-
-    if (mainsSeen) {
-        status.ACLineStatus = mainsOnline ? PowerStatus::kAcOnline : PowerStatus::kAcOffline;
-    } else if (batteries.empty() || anyCharging) {
-        // A machine without a battery that runs at all runs from the mains.
-        status.ACLineStatus = PowerStatus::kAcOnline;
-    } else if (anyDischarging) {
-        status.ACLineStatus = PowerStatus::kAcOffline;
+    if (const auto mains =
+            mainsOnline(supplies.mainsReported, !batteries.empty(), anyCharging, anyDischarging)) {
+        status.ACLineStatus = *mains ? PowerStatus::kAcOnline : PowerStatus::kAcOffline;
     }
 
     if (batteries.empty()) {
@@ -186,14 +174,16 @@ PowerStatus LinuxPowerSource::read() const {
         return status;
     }
 
-    const auto percent = combinedPercent(batteries);
+    std::vector<Battery> answering;
+    std::copy_if(batteries.begin(), batteries.end(), std::back_inserter(answering), answers);
+    const auto percent = answering.empty() ? std::nullopt : combinedPercent(answering);
     if (!percent) {
         return status; // flag, percent and run time all unknown
     }
     status.BatteryLifePercent = static_cast<std::uint8_t>(*percent);
     status.BatteryFlag = flagsFor(*percent, anyCharging);
     if (anyDischarging && !anyCharging && status.ACLineStatus != PowerStatus::kAcOnline) {
-        status.BatteryLifeTime = secondsLeft(batteries).value_or(PowerStatus::kUnknownSeconds);
+        status.BatteryLifeTime = secondsLeft(answering).value_or(PowerStatus::kUnknownSeconds);
     }
     return status;
 }
