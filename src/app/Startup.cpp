@@ -14,10 +14,12 @@
 #include "keyboard/FormKlava.h"
 #include "platform/DataFiles.h"
 #include "platform/Factory.h"
+#include "platform/TerminationRequests.h"
 #include "report/TestForm.h"
 #include "screen/MonitorForm.h"
 #include "sysinfo/SystemPage.h"
 
+#include <QSocketNotifier>
 #include <memory>
 
 namespace vexlin {
@@ -71,9 +73,24 @@ AppServices startServices(const std::filesystem::path& sysfsRoot) {
 }
 
 int runVexlin(int& argc, char** argv, const std::filesystem::path& sysfsRoot) {
+    // From here on a request to end waits for the handler that runs: a report being saved is saved whole.
+    platform::TerminationRequests termination;
     StartupWarmUp warmUp;
     VexlinApplication app(argc, argv);
     warmUp.applicationReady();
+    // The exit status of a shell's killed program; a request that comes before the message loop runs is
+    // kept here, since the loop's start would forget it.
+    int endedBy = 0;
+    std::unique_ptr<QSocketNotifier> ending;
+    if (termination.fd() >= 0) {
+        ending = std::make_unique<QSocketNotifier>(termination.fd(), QSocketNotifier::Read);
+        QObject::connect(ending.get(), &QSocketNotifier::activated, &app, [&termination, &endedBy] {
+            if (const int signal = termination.takeSignal(); signal != 0 && endedBy == 0) {
+                endedBy = 128 + signal;
+            }
+            QApplication::exit(endedBy);
+        });
+    }
     QApplication::setApplicationName("Vexlin");
     // The Wayland app id: the compositor finds the menu entry, and with it the icon, under this name.
     QGuiApplication::setDesktopFileName("org.vexlin.Vexlin");
@@ -102,10 +119,14 @@ int runVexlin(int& argc, char** argv, const std::filesystem::path& sysfsRoot) {
         }
     }
 
+    if (endedBy != 0) {
+        destroyWindows();
+        return endedBy;
+    }
     MainForm->show();
     const int loop = QApplication::exec();
     destroyWindows();
-    return loop == 0 ? 0 : loop;
+    return endedBy != 0 ? endedBy : loop;
 }
 
 } // namespace vexlin
