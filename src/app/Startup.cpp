@@ -20,9 +20,26 @@
 #include "sysinfo/SystemPage.h"
 
 #include <QSocketNotifier>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace vexlin {
+
+namespace {
+
+// Qt ends the program with exit(1) from inside the message loop when the connection to the display server
+// breaks.  Its own line is in English and names X11 only; the user of a terminal gets ours beside it.
+std::atomic<bool> loopRunning{false};
+
+void sayWhyTheLoopEnded() {
+    if (loopRunning) {
+        std::fputs("vexlin: связь с графическим сервером потеряна, программа завершена\n", stderr);
+    }
+}
+
+} // namespace
 
 bool refuseSecondInstance(platform::InstanceGuard& guard) {
     if (guard.acquire() != platform::InstanceGuard::State::AlreadyRunning) {
@@ -124,7 +141,10 @@ int runVexlin(int& argc, char** argv, const std::filesystem::path& sysfsRoot) {
         return endedBy;
     }
     MainForm->show();
+    static const bool registered = std::atexit(sayWhyTheLoopEnded) == 0;
+    loopRunning = registered;
     const int loop = QApplication::exec();
+    loopRunning = false;
     destroyWindows();
     return endedBy != 0 ? endedBy : loop;
 }
