@@ -114,7 +114,7 @@ int runVexlin(int& argc, char** argv, const std::filesystem::path& sysfsRoot) {
 
     const auto guard = platform::makeInstanceGuard();
     if (refuseSecondInstance(*guard)) {
-        return 0;
+        return endedBy; // 0 unless a request to end closed the message
     }
 
     AppServices services = startServices(sysfsRoot);
