@@ -12,7 +12,7 @@ packages=(
   # graphics: Mesa GL and GLU, software rasteriser for headless runs
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils
   # file formats and hardware facts
-  libjpeg62-turbo-dev libmpg123-dev libpci-dev pci.ids libxrandr-dev libx11-dev libzip-dev libpugixml-dev
+  libjpeg62-turbo-dev libmpg123-dev libpci-dev pci.ids libxrandr-dev libx11-dev libxcb1-dev libzip-dev libpugixml-dev
   libfontconfig-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -29,15 +29,31 @@ namespace vexlin {
 
 namespace {
 
-// Qt ends the program with exit(1) from inside the message loop when the connection to the display server
-// breaks.  Its own line is in English and names X11 only; the user of a terminal gets ours beside it.
-std::atomic<bool> loopRunning{false};
+// Qt ends the program with exit(1) from inside whichever event loop runs when the connection to the display
+// server breaks.  Its own line is in English and names X11 only; the user of a terminal gets ours beside it.
+// Then the program stops at once: the static objects' destructors would run while the sound, lane and
+// decoder threads still work, and nothing of ours is left to write (files are written whole or not at all).
+std::atomic<bool> displayInUse{false};
 
-void sayWhyTheLoopEnded() {
-    if (loopRunning) {
+void endAfterLostDisplay() {
+    if (displayInUse) {
         std::fputs("vexlin: связь с графическим сервером потеряна, программа завершена\n", stderr);
+        std::fflush(stderr);
+        std::_Exit(1);
     }
 }
+
+// Set for the life of the application object; a normal end clears it before the exit handlers run.
+class DisplayWatch {
+public:
+    DisplayWatch() {
+        static const bool registered = std::atexit(endAfterLostDisplay) == 0;
+        displayInUse = registered;
+    }
+    ~DisplayWatch() { displayInUse = false; }
+    DisplayWatch(const DisplayWatch&) = delete;
+    DisplayWatch& operator=(const DisplayWatch&) = delete;
+};
 
 } // namespace
 
@@ -94,6 +110,7 @@ int runVexlin(int& argc, char** argv, const std::filesystem::path& sysfsRoot) {
     platform::TerminationRequests termination;
     StartupWarmUp warmUp;
     VexlinApplication app(argc, argv);
+    const DisplayWatch displayWatch;
     warmUp.applicationReady();
     // The exit status of a shell's killed program; a request that comes before the message loop runs is
     // kept here, since the loop's start would forget it.
@@ -141,10 +158,7 @@ int runVexlin(int& argc, char** argv, const std::filesystem::path& sysfsRoot) {
         return endedBy;
     }
     MainForm->show();
-    static const bool registered = std::atexit(sayWhyTheLoopEnded) == 0;
-    loopRunning = registered;
     const int loop = QApplication::exec();
-    loopRunning = false;
     destroyWindows();
     return endedBy != 0 ? endedBy : loop;
 }
