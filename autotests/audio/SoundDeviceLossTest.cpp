@@ -68,6 +68,10 @@ private slots:
         fake->loseDevice(input ? audio::LostDevice::Input : audio::LostDevice::Output);
 
         QCOMPARE(form.findChild<QLabel*>(label)->text(), text);
+        if (qEnvironmentVariableIsSet("VEXLIN_SCREENSHOT_DIR")) {
+            form.grab().save(qEnvironmentVariable("VEXLIN_SCREENSHOT_DIR") + "/sound-form-lost-" +
+                             QTest::currentDataTag() + ".png");
+        }
         QVERIFY(!form.selfTestRunning());
         QCOMPARE(fake->musicPlaying(), musicAfter);
         QCOMPARE(form.Button3->isEnabled(), !musicAfter);
