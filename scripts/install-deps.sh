@@ -12,7 +12,7 @@ packages=(
   # graphics: Mesa GL and GLU, software rasteriser for headless runs
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils
   # file formats and hardware facts
-  libjpeg62-turbo-dev libmpg123-dev libpci-dev pci.ids libxrandr-dev libx11-dev libzip-dev libpugixml-dev
+  libjpeg62-turbo-dev libmpg123-dev libpci-dev pci.ids libxrandr-dev libx11-dev libxcb1-dev libzip-dev libpugixml-dev
   libfontconfig-dev
   # drive health: smartctl's JSON read with nlohmann-json; pkexec asks for the password through polkit;
   # a fake UDisks2 on a private bus in tests

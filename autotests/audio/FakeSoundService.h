@@ -98,6 +98,30 @@ public:
     }
     void stopClip() override { clip_.clear(); }
 
+    void setDeviceLossHandler(DeviceLossHandler handler) override { lossHandler_ = std::move(handler); }
+    // The device goes away as a real one does: its streams are closed first, then the handler hears of it.
+    void loseDevice(audio::LostDevice device) {
+        if (device == audio::LostDevice::Input) {
+            hasInput = false;
+            if (!open_) {
+                return;
+            }
+            clock_.stop();
+            open_ = false;
+            onBuffer_ = nullptr;
+            assembler_.reset();
+        } else {
+            if (!playing_ && clip_.empty()) {
+                return;
+            }
+            playing_ = false;
+            clip_.clear();
+        }
+        if (lossHandler_) {
+            lossHandler_(device);
+        }
+    }
+
     std::filesystem::path musicFile;
     std::string musicOpenError;
     std::vector<bool> musicPlays; // fromStart of each play
@@ -146,6 +170,7 @@ private:
 
     audio::CaptureSettings settings_;
     BufferHandler onBuffer_;
+    DeviceLossHandler lossHandler_;
     bool open_ = false;
     std::optional<audio::CaptureAssembler> assembler_;
     QTimer clock_;

@@ -27,6 +27,7 @@ public:
     std::optional<std::uint32_t> volumeWord() const override { return 7; }
     std::string playClip(std::vector<std::int16_t>, int) override { return {}; }
     void stopClip() override {}
+    void setDeviceLossHandler(DeviceLossHandler) override {}
 };
 
 } // namespace

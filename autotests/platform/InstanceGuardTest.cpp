@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 using vexlin::platform::InstanceGuard;
 using vexlin::platform::linux_impl::LinuxInstanceGuard;
@@ -146,6 +148,9 @@ struct ForeignEntryRow {
     // Puts something at `lockFile`, maybe using `elsewhere` (a directory outside the guard's), and starts
     // what holds it; returns the file whose content must survive untouched, or an empty path.
     std::function<fs::path(GuardFixture&, const fs::path& lockFile, const fs::path& elsewhere)> plant;
+    // Another copy starts just as the entry has been removed and makes the lock file first: this one must
+    // then find it running, not go on unguarded.
+    bool copyWinsTheRace = false;
 };
 
 void PrintTo(const ForeignEntryRow& row, std::ostream* out) {
@@ -154,8 +159,8 @@ void PrintTo(const ForeignEntryRow& row, std::ostream* out) {
 
 class ForeignLockFileTest : public GuardFixture, public testing::WithParamInterface<ForeignEntryRow> {};
 
-// Whatever was there, the start goes on holding a lock file of its own, and nothing outside the guard's
-// directory is created, written or locked.
+// Whatever was there, the start goes on holding a lock file of its own (or meets the copy that made one
+// first), and nothing outside the guard's directory is created, written or locked.
 TEST_P(ForeignLockFileTest, NeitherBlocksNorRedirectsTheStart) {
     if (GetParam().needsRoot && !canChown()) {
         GTEST_SKIP() << "making a file of another owner needs root";
@@ -166,7 +171,15 @@ TEST_P(ForeignLockFileTest, NeitherBlocksNorRedirectsTheStart) {
     const std::string keptContent = kept.empty() ? std::string() : contentOf(kept);
 
     LinuxInstanceGuard guard(dir_, "one_example");
-    ASSERT_EQ(guard.acquire(), InstanceGuard::State::Acquired);
+    if (GetParam().copyWinsTheRace) {
+        guard.whenForeignEntryRemoved([this, started = false]() mutable {
+            if (!std::exchange(started, true)) {
+                startCopy(dir_);
+            }
+        });
+    }
+    ASSERT_EQ(guard.acquire(), GetParam().copyWinsTheRace ? InstanceGuard::State::AlreadyRunning
+                                                          : InstanceGuard::State::Acquired);
 
     const auto info = lstatOf(lockFile);
     EXPECT_TRUE(S_ISREG(info.st_mode)) << "a regular file of our own replaces what was there";
@@ -219,7 +232,20 @@ INSTANTIATE_TEST_SUITE_P(
                                     [](GuardFixture&, const fs::path& lock, const fs::path&) {
                                         EXPECT_EQ(::mkfifo(lock.c_str(), 0600), 0);
                                         return fs::path();
-                                    }}),
+                                    }},
+                    ForeignEntryRow{"OtherOwnersFileCopyWinsTheRace", true,
+                                    [](GuardFixture&, const fs::path& lock, const fs::path&) {
+                                        makeFile(lock, "theirs");
+                                        EXPECT_EQ(::chown(lock.c_str(), otherUser(), otherUser()), 0);
+                                        return fs::path();
+                                    },
+                                    true},
+                    ForeignEntryRow{"DanglingLinkCopyWinsTheRace", false,
+                                    [](GuardFixture&, const fs::path& lock, const fs::path& elsewhere) {
+                                        fs::create_symlink(elsewhere / "never-made", lock);
+                                        return fs::path();
+                                    },
+                                    true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- the directory the guard lives in ----------------------------------------------------------------------
@@ -237,58 +263,71 @@ void PrintTo(const DirectoryRow& row, std::ostream* out) {
 
 class UnsafeDirectoryTest : public GuardFixture, public testing::WithParamInterface<DirectoryRow> {};
 
-// A directory another user can write to, or has made, is not used: the start goes on without a guard
-// rather than being blocked or led elsewhere.
-TEST_P(UnsafeDirectoryTest, StartGoesOnWithoutAGuard) {
+// A directory another user can write to, or has made, is not used: the guard moves on to the next place,
+// where two copies of ours still meet, and only with no place left does the start go on unguarded.
+TEST_P(UnsafeDirectoryTest, GivesWayToTheNextPlace) {
     if (GetParam().needsRoot && !canChown()) {
         GTEST_SKIP() << "making a directory of another owner needs root";
     }
     const fs::path dir = GetParam().prepare(dir_);
-    LinuxInstanceGuard guard(dir, "one_example");
-    EXPECT_EQ(guard.acquire(), InstanceGuard::State::Unavailable);
+    LinuxInstanceGuard alone(dir, "one_example");
+    EXPECT_EQ(alone.acquire(), InstanceGuard::State::Unavailable);
     EXPECT_FALSE(fs::exists(fs::path(dir) / "one_example"));
+
+    const fs::path fallback = dir_ / "home" / ".cache" / "vexlin";
+    LinuxInstanceGuard guard({dir, fallback}, "one_example");
+    ASSERT_EQ(guard.acquire(), InstanceGuard::State::Acquired);
+    EXPECT_FALSE(fs::exists(fs::path(dir) / "one_example"));
+    const auto info = lstatOf(fallback);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_mode & 077, 0u);
+    LinuxInstanceGuard second({dir, fallback}, "one_example");
+    EXPECT_EQ(second.acquire(), InstanceGuard::State::AlreadyRunning);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Directories, UnsafeDirectoryTest,
-    testing::Values(DirectoryRow{"NoParent", false,
-                                 [](const fs::path& base) { return base / "no" / "such"; }},
-                    DirectoryRow{"OtherOwners", true,
-                                 [](const fs::path& base) {
-                                     const fs::path dir = base / "vexlin-0";
-                                     fs::create_directory(dir);
-                                     ::chmod(dir.c_str(), 0700);
-                                     EXPECT_EQ(::chown(dir.c_str(), otherUser(), otherUser()), 0);
-                                     return dir;
-                                 }},
-                    DirectoryRow{"WritableByAll", false,
-                                 [](const fs::path& base) {
-                                     const fs::path dir = base / "shared";
-                                     fs::create_directory(dir);
-                                     ::chmod(dir.c_str(), 01777);
-                                     return dir;
-                                 }},
-                    DirectoryRow{"WritableByGroup", false,
-                                 [](const fs::path& base) {
-                                     const fs::path dir = base / "group";
-                                     fs::create_directory(dir);
-                                     ::chmod(dir.c_str(), 0770);
-                                     return dir;
-                                 }},
-                    DirectoryRow{"LinkToAPrivateDirectory", false,
-                                 [](const fs::path& base) {
-                                     const fs::path real = base / "real";
-                                     fs::create_directory(real);
-                                     ::chmod(real.c_str(), 0700);
-                                     fs::create_directory_symlink(real, base / "link");
-                                     return base / "link";
-                                 }},
-                    DirectoryRow{"RegularFile", false,
-                                 [](const fs::path& base) {
-                                     makeFile(base / "file");
-                                     return base / "file";
-                                 }}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Directories, UnsafeDirectoryTest,
+                         testing::Values(DirectoryRow{"UnderARegularFile", false,
+                                                      [](const fs::path& base) {
+                                                          makeFile(base / "file");
+                                                          return base / "file" / "vexlin-0";
+                                                      }},
+                                         DirectoryRow{
+                                             "OtherOwners", true,
+                                             [](const fs::path& base) {
+                                                 const fs::path dir = base / "vexlin-0";
+                                                 fs::create_directory(dir);
+                                                 ::chmod(dir.c_str(), 0700);
+                                                 EXPECT_EQ(::chown(dir.c_str(), otherUser(), otherUser()), 0);
+                                                 return dir;
+                                             }},
+                                         DirectoryRow{"WritableByAll", false,
+                                                      [](const fs::path& base) {
+                                                          const fs::path dir = base / "shared";
+                                                          fs::create_directory(dir);
+                                                          ::chmod(dir.c_str(), 01777);
+                                                          return dir;
+                                                      }},
+                                         DirectoryRow{"WritableByGroup", false,
+                                                      [](const fs::path& base) {
+                                                          const fs::path dir = base / "group";
+                                                          fs::create_directory(dir);
+                                                          ::chmod(dir.c_str(), 0770);
+                                                          return dir;
+                                                      }},
+                                         DirectoryRow{"LinkToAPrivateDirectory", false,
+                                                      [](const fs::path& base) {
+                                                          const fs::path real = base / "real";
+                                                          fs::create_directory(real);
+                                                          ::chmod(real.c_str(), 0700);
+                                                          fs::create_directory_symlink(real, base / "link");
+                                                          return base / "link";
+                                                      }},
+                                         DirectoryRow{"RegularFile", false,
+                                                      [](const fs::path& base) {
+                                                          makeFile(base / "file");
+                                                          return base / "file";
+                                                      }}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // --- which directory
 // -----------------------------------------------------------------------------------------
@@ -313,11 +352,13 @@ TEST_P(RuntimeDirTest, UsedOnlyWhenItIsTheUsersOwnAndClosed) {
     }
     const std::string runtime = GetParam().prepare(dir_);
     const fs::path temp = dir_ / "tmp";
-    const fs::path chosen = LinuxInstanceGuard::chooseDirectory(runtime, temp);
+    const fs::path cache = dir_ / "cache";
+    const auto chosen = LinuxInstanceGuard::chooseDirectories(runtime, temp, cache);
     if (GetParam().used) {
-        EXPECT_EQ(chosen, fs::path(runtime));
+        EXPECT_EQ(chosen, std::vector<fs::path>{runtime});
     } else {
-        EXPECT_EQ(chosen, temp / ("vexlin-" + std::to_string(::geteuid())));
+        EXPECT_EQ(chosen, (std::vector<fs::path>{temp / ("vexlin-" + std::to_string(::geteuid())),
+                                                 cache / "vexlin"}));
     }
 }
 
@@ -361,10 +402,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The fallback of a run without a session: a per-user directory, which the guard then makes for itself.
 TEST_F(InstanceGuardTest, WithoutARuntimeDirectoryTwoStartsMeetInTheTemporaryOne) {
-    const fs::path dir = LinuxInstanceGuard::chooseDirectory("", dir_);
-    startCopy(dir);
-    LinuxInstanceGuard second(LinuxInstanceGuard::chooseDirectory("", dir_), "one_example");
+    const auto places = LinuxInstanceGuard::chooseDirectories("", dir_, dir_ / "cache");
+    startHolder([places] {
+        static LinuxInstanceGuard guard(places, "one_example");
+        return guard.acquire() == InstanceGuard::State::Acquired;
+    });
+    LinuxInstanceGuard second(places, "one_example");
     EXPECT_EQ(second.acquire(), InstanceGuard::State::AlreadyRunning);
+    EXPECT_TRUE(fs::exists(places.front() / "one_example"));
+    EXPECT_FALSE(fs::exists(dir_ / "cache"));
 }
 
 } // namespace

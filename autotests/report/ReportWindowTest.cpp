@@ -230,6 +230,8 @@ private slots:
         QVERIFY(!outcome.saved);
         QCOMPARE(recorded.shown().size(), std::size_t{1});
         QVERIFY2(recorded.shown()[0].text.contains(folder), qPrintable(recorded.shown()[0].text));
+        QVERIFY2(recorded.shown()[0].text.endsWith("(нет такой папки)"),
+                 qPrintable(recorded.shown()[0].text));
         QCOMPARE(filesIn(QString::fromStdString(dir.path().string())), QStringList{"file"});
         QVERIFY(opener_->opened.empty());
     }

@@ -14,14 +14,49 @@
 #include "keyboard/FormKlava.h"
 #include "platform/DataFiles.h"
 #include "platform/Factory.h"
+#include "platform/TerminationRequests.h"
 #include "report/ResultsPage.h"
 #include "report/TestForm.h"
 #include "screen/MonitorForm.h"
 #include "sysinfo/SystemPage.h"
 
+#include <QSocketNotifier>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace vexlin {
+
+namespace {
+
+// Qt ends the program with exit(1) from inside whichever event loop runs when the connection to the display
+// server breaks.  Its own line is in English and names X11 only; the user of a terminal gets ours beside it.
+// Then the program stops at once: the static objects' destructors would run while the sound, lane and
+// decoder threads still work, and nothing of ours is left to write (files are written whole or not at all).
+std::atomic<bool> displayInUse{false};
+
+void endAfterLostDisplay() {
+    if (displayInUse) {
+        std::fputs("vexlin: связь с графическим сервером потеряна, программа завершена\n", stderr);
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+}
+
+// Set for the life of the application object; a normal end clears it before the exit handlers run.
+class DisplayWatch {
+public:
+    DisplayWatch() {
+        static const bool registered = std::atexit(endAfterLostDisplay) == 0;
+        displayInUse = registered;
+    }
+    ~DisplayWatch() { displayInUse = false; }
+    DisplayWatch(const DisplayWatch&) = delete;
+    DisplayWatch& operator=(const DisplayWatch&) = delete;
+};
+
+} // namespace
 
 bool refuseSecondInstance(platform::InstanceGuard& guard) {
     if (guard.acquire() != platform::InstanceGuard::State::AlreadyRunning) {
@@ -73,16 +108,32 @@ AppServices startServices(const std::filesystem::path& sysfsRoot) {
 }
 
 int runVexlin(int& argc, char** argv, const std::filesystem::path& sysfsRoot) {
+    // From here on a request to end waits for the handler that runs: a report being saved is saved whole.
+    platform::TerminationRequests termination;
     StartupWarmUp warmUp;
     VexlinApplication app(argc, argv);
+    const DisplayWatch displayWatch;
     warmUp.applicationReady();
+    // The exit status of a shell's killed program; a request that comes before the message loop runs is
+    // kept here, since the loop's start would forget it.
+    int endedBy = 0;
+    std::unique_ptr<QSocketNotifier> ending;
+    if (termination.fd() >= 0) {
+        ending = std::make_unique<QSocketNotifier>(termination.fd(), QSocketNotifier::Read);
+        QObject::connect(ending.get(), &QSocketNotifier::activated, &app, [&termination, &endedBy] {
+            if (const int signal = termination.takeSignal(); signal != 0 && endedBy == 0) {
+                endedBy = 128 + signal;
+            }
+            QApplication::exit(endedBy);
+        });
+    }
     QApplication::setApplicationName("Vexlin");
     // The Wayland app id: the compositor finds the menu entry, and with it the icon, under this name.
     QGuiApplication::setDesktopFileName("org.vexlin.Vexlin");
 
     const auto guard = platform::makeInstanceGuard();
     if (refuseSecondInstance(*guard)) {
-        return 0;
+        return endedBy; // 0 unless a request to end closed the message
     }
 
     AppServices services = startServices(sysfsRoot);
@@ -104,10 +155,14 @@ int runVexlin(int& argc, char** argv, const std::filesystem::path& sysfsRoot) {
         }
     }
 
+    if (endedBy != 0) {
+        destroyWindows();
+        return endedBy;
+    }
     MainForm->show();
     const int loop = QApplication::exec();
     destroyWindows();
-    return loop == 0 ? 0 : loop;
+    return endedBy != 0 ? endedBy : loop;
 }
 
 } // namespace vexlin

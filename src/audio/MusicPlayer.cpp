@@ -1,5 +1,6 @@
 #include "audio/MusicPlayer.h"
 
+#include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
 #include <QIODevice>
@@ -78,7 +79,9 @@ std::string MusicPlayer::play(bool fromStart) {
     format.setChannelCount(2);
     format.setSampleFormat(QAudioFormat::Int16);
     format.setChannelConfig(QAudioFormat::ChannelConfigStereo);
-    sink_ = std::make_unique<QAudioSink>(QMediaDevices::defaultAudioOutput(), format);
+    const QAudioDevice output = QMediaDevices::defaultAudioOutput();
+    outputId_ = output.id();
+    sink_ = std::make_unique<QAudioSink>(output, format);
     // Queued ahead: enough to ride out a busy machine's scheduling delays of the sound thread, short enough
     // that a moved track bar is heard within a moment.
     sink_->setBufferSize(rate_ * 4 * kMusicBufferMs / 1000);
@@ -99,6 +102,7 @@ void MusicPlayer::stop() {
         sink_.reset();
     }
     device_.reset();
+    outputId_.clear();
 }
 
 bool MusicPlayer::isPlaying() const {

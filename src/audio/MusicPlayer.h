@@ -3,6 +3,7 @@
 #include "audio/Mp3Decoder.h"
 #include "audio/PcmLoop.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <cstdint>
 #include <filesystem>
@@ -36,6 +37,8 @@ public:
     std::string play(bool fromStart = true);
     void stop();
     bool isPlaying() const;
+    // The output the music plays through, while it plays.
+    const QByteArray& outputId() const { return outputId_; }
 
     // Left gain from the low 16 bits, right from the high 16 bits.  Until the first call both are full.
     void setVolumeWord(std::uint32_t word);
@@ -53,6 +56,7 @@ private:
     std::optional<std::uint32_t> volume_;
     std::unique_ptr<LoopDevice> device_;
     std::unique_ptr<QAudioSink> sink_;
+    QByteArray outputId_;
 };
 
 } // namespace vexlin

@@ -33,6 +33,11 @@ audio::InputDeviceCaps capsOf(const QAudioDevice& device) {
     return caps;
 }
 
+bool listed(const QList<QAudioDevice>& devices, const QByteArray& id) {
+    return std::any_of(devices.begin(), devices.end(),
+                       [&id](const QAudioDevice& device) { return device.id() == id; });
+}
+
 QAudioFormat qtFormat(const audio::WaveFormat& wave) {
     QAudioFormat format;
     format.setSampleRate(static_cast<int>(wave.samplesPerSec));
@@ -47,12 +52,26 @@ QAudioFormat qtFormat(const audio::WaveFormat& wave) {
 class QtSoundService::Worker : public QObject {
 public:
     using Post = std::function<void(std::vector<std::uint8_t>, bool)>;
+    // The device lost, and for an input the capture it ended (the service's number for it).
+    using Report = std::function<void(audio::LostDevice, int capture)>;
 
     // Runs on the sound thread once the worker has moved there.
     void init() {
         // The first use of the sound back end starts its client thread: from here, at this thread's priority.
         QMediaDevices::defaultAudioOutput();
         music_ = new MusicPlayer(this);
+        watch_ = new QTimer(this);
+        watch_->setInterval(kDeviceWatchInterval);
+        connect(watch_, &QTimer::timeout, this, [this] { checkDevices(); });
+    }
+
+    void setReport(Report report) { report_ = std::move(report); }
+
+    // Looks for the devices under the running streams from now on, until none runs.
+    void watchDevices() {
+        if (watch_ != nullptr && !watch_->isActive()) {
+            watch_->start();
+        }
     }
     ~Worker() override {
         closeCapture();
@@ -60,8 +79,10 @@ public:
         joinDecoder();
     }
 
-    bool startCapture(const audio::CaptureSettings& settings, Post post, std::atomic<std::int64_t>& filling) {
+    bool startCapture(const audio::CaptureSettings& settings, Post post, std::atomic<std::int64_t>& filling,
+                      int capture) {
         closeCapture();
+        capture_ = capture;
         const audio::WaveFormat wave = audio::captureWaveFormat(settings.sixteenBit);
         assembler_.emplace(audio::captureBufferBytes(settings.bufferSamples, wave),
                            audio::silenceByte(settings.sixteenBit));
@@ -71,6 +92,8 @@ public:
         if (input.isNull()) {
             return false;
         }
+        inputId_ = input.id();
+        watchDevices();
         source_ = new QAudioSource(input, qtFormat(wave), this);
         // Small fragments, so that even the shortest buffers arrive at their own pace and not in bursts.
         source_->setBufferSize(static_cast<qsizetype>(std::max<std::size_t>(assembler_->bufferBytes(), 512)));
@@ -103,6 +126,7 @@ public:
         stream_ = nullptr;
         assembler_.reset();
         post_ = nullptr;
+        inputId_.clear();
     }
 
     std::string playClip(std::vector<std::int16_t> samples, int rate) {
@@ -116,12 +140,15 @@ public:
                                static_cast<qsizetype>(samples.size() * sizeof(std::int16_t)));
         clipBuffer_ = std::make_unique<QBuffer>(&clipData_);
         clipBuffer_->open(QIODevice::ReadOnly);
-        clipSink_ = std::make_unique<QAudioSink>(QMediaDevices::defaultAudioOutput(), format);
+        const QAudioDevice output = QMediaDevices::defaultAudioOutput();
+        clipSink_ = std::make_unique<QAudioSink>(output, format);
         clipSink_->start(clipBuffer_.get());
         if (clipSink_->error() != QAudio::NoError || clipSink_->state() == QAudio::StoppedState) {
             stopClip();
             return "Не удалось начать воспроизведение: нет доступного устройства вывода звука.";
         }
+        clipOutputId_ = output.id();
+        watchDevices();
         return {};
     }
 
@@ -131,6 +158,7 @@ public:
             clipSink_.reset();
         }
         clipBuffer_.reset();
+        clipOutputId_.clear();
     }
 
     // The player, with the tune it was last given taken in first: whatever is asked of the music waits for
@@ -166,6 +194,42 @@ public:
     }
 
 private:
+    // A stream whose device has left the system's list is closed and its loss reported; Qt would keep it
+    // running on nothing, polling a dead stream.
+    void checkDevices() {
+        const bool musicPlays = music_->isPlaying();
+        if (source_ == nullptr && clipSink_ == nullptr && !musicPlays) {
+            watch_->stop();
+            return;
+        }
+        if (source_ != nullptr && !listed(QMediaDevices::audioInputs(), inputId_)) {
+            closeCapture();
+            lose(audio::LostDevice::Input);
+        }
+        if (clipSink_ == nullptr && !musicPlays) {
+            return;
+        }
+        const QList<QAudioDevice> outputs = QMediaDevices::audioOutputs();
+        bool outputLost = false;
+        if (musicPlays && !listed(outputs, music_->outputId())) {
+            music_->stop();
+            outputLost = true;
+        }
+        if (clipSink_ != nullptr && !listed(outputs, clipOutputId_)) {
+            stopClip();
+            outputLost = true;
+        }
+        if (outputLost) {
+            lose(audio::LostDevice::Output);
+        }
+    }
+
+    void lose(audio::LostDevice device) {
+        if (report_) {
+            report_(device, capture_);
+        }
+    }
+
     void startDecoding() {
         if (!undecoded_) {
             return; // asked for, and so decoded, before its time
@@ -218,6 +282,12 @@ private:
     QByteArray clipData_;
     std::unique_ptr<QBuffer> clipBuffer_;
     std::unique_ptr<QAudioSink> clipSink_;
+
+    QTimer* watch_ = nullptr;
+    QByteArray inputId_;
+    int capture_ = 0;
+    QByteArray clipOutputId_;
+    Report report_;
 };
 
 QtSoundService::QtSoundService(platform::NormalPriorityLane* lane, std::chrono::milliseconds musicDecodeDelay)
@@ -283,7 +353,7 @@ void QtSoundService::startCapture(const audio::CaptureSettings& settings, Buffer
             [this, generation, buffer = std::move(buffer), last] { deliver(generation, buffer, last); },
             Qt::QueuedConnection);
     };
-    runOnSoundThread([&] { worker_->startCapture(settings, post, filling_); });
+    runOnSoundThread([&] { worker_->startCapture(settings, post, filling_, generation); });
 }
 
 void QtSoundService::deliver(int generation, const std::vector<std::uint8_t>& buffer, bool last) {
@@ -360,7 +430,12 @@ bool QtSoundService::musicOpen() const {
 
 std::string QtSoundService::playMusic(bool fromStart) {
     std::string error;
-    runOnSoundThread([&] { error = worker_->player().play(fromStart); });
+    runOnSoundThread([&] {
+        error = worker_->player().play(fromStart);
+        if (error.empty()) {
+            worker_->watchDevices();
+        }
+    });
     return error;
 }
 
@@ -392,6 +467,42 @@ std::string QtSoundService::playClip(std::vector<std::int16_t> interleavedStereo
 
 void QtSoundService::stopClip() {
     runOnSoundThread([this] { worker_->stopClip(); });
+}
+
+void QtSoundService::setDeviceLossHandler(DeviceLossHandler handler) {
+    onLoss_ = std::move(handler);
+    if (!lossReceiver_ || lossReceiver_->thread() != QThread::currentThread()) {
+        lossReceiver_ = std::make_unique<QObject>();
+    }
+    QObject* receiver = lossReceiver_.get();
+    runOnSoundThread([this, receiver] {
+        worker_->setReport([this, receiver](audio::LostDevice device, int capture) {
+            QMetaObject::invokeMethod(
+                receiver, [this, device, capture] { lost(device, capture); }, Qt::QueuedConnection);
+        });
+    });
+}
+
+void QtSoundService::lost(audio::LostDevice device, int capture) {
+    if (device == audio::LostDevice::Input) {
+        if (!captureOpen_ || capture != generation_) {
+            return; // stopped, or started anew, since: the loss is of a capture that is over
+        }
+        // The sound thread has closed the input: what it posted before is of a capture that is over.
+        ++generation_;
+        captureOpen_ = false;
+        onBuffer_ = nullptr;
+        posted_ = 0;
+        filling_ = 0;
+        if (stopWait_ != nullptr) {
+            stopWait_->quit();
+        }
+    }
+    // A copy: the handler may set another one.
+    const DeviceLossHandler handler = onLoss_;
+    if (handler) {
+        handler(device);
+    }
 }
 
 } // namespace vexlin

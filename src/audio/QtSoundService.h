@@ -47,6 +47,11 @@ public:
 
     std::string playClip(std::vector<std::int16_t> interleavedStereo, int rate) override;
     void stopClip() override;
+    void setDeviceLossHandler(DeviceLossHandler handler) override;
+
+    // How often the devices under running streams are looked for: the sound back end of Qt keeps a stream
+    // whose device went away "active", silent and without an error, so only the device list tells.
+    static constexpr std::chrono::milliseconds kDeviceWatchInterval{250};
 
     // The thread the streams run on.
     QThread* soundThread() const { return thread_.get(); }
@@ -57,6 +62,7 @@ private:
     class Worker;
 
     void deliver(int generation, const std::vector<std::uint8_t>& buffer, bool last);
+    void lost(audio::LostDevice device, int capture);
 
     std::chrono::milliseconds musicDecodeDelay_;
     std::unique_ptr<QThread> thread_;
@@ -69,6 +75,9 @@ private:
     int generation_ = 0;
     bool lastDelivered_ = false;
     QEventLoop* stopWait_ = nullptr;
+    // Lives on the thread that set the loss handler; the sound thread posts a loss to it.
+    std::unique_ptr<QObject> lossReceiver_;
+    DeviceLossHandler onLoss_;
     // Bytes posted but not yet handed over, and bytes of the buffer being filled.
     std::atomic<std::int64_t> posted_{0};
     std::atomic<std::int64_t> filling_{0};

@@ -23,6 +23,8 @@
 namespace vexlin {
 namespace {
 
+constexpr const char* kDeviceLost = "устройство отключено";
+
 QSlider* makeTrackBar(QWidget* parent, const char* name, int maximum, QRect geometry) {
     auto* bar = new QSlider(Qt::Horizontal, parent);
     bar->setObjectName(name);
@@ -82,9 +84,12 @@ TSoundForm::TSoundForm(AppServices& services, QWidget* parent, const std::filesy
     Button3->setEnabled(true);
     Button4->setEnabled(false);
     fillDeviceList();
+    sound_->setDeviceLossHandler([this](audio::LostDevice device) { DeviceLost(device); });
 }
 
 TSoundForm::~TSoundForm() {
+    // The service outlives the window.
+    sound_->setDeviceLossHandler(nullptr);
     // No waiting for a last buffer here: the event loop may already be gone.
     stopCapture(false);
 }
@@ -106,6 +111,9 @@ void TSoundForm::createControls() {
 
     Button1 = makeButton(GroupBox1, "Button1", "Start", {8, 100, 75, 25});
     Button2 = makeButton(GroupBox1, "Button2", "Stop", {92, 100, 75, 25});
+    Label3 = new QLabel(GroupBox1);
+    Label3->setObjectName("Label3");
+    Label3->setGeometry(8, 127, 160, 14);
 
     PaintBox1 = new WaveformBox(GroupBox1);
     PaintBox1->setObjectName("PaintBox1");
@@ -166,6 +174,7 @@ void TSoundForm::Button1Click() {
     if (CaptureRunning) {
         return;
     }
+    Label3->clear();
     startCapture();
 }
 
@@ -231,6 +240,9 @@ void TSoundForm::Button3Click() {
                           Dialogs::Icon::Critical);
         return;
     }
+    if (!selfTestRunning_) {
+        SelfTestLabel->clear(); // a word on lost music is old news now
+    }
     Button4->setEnabled(true);
     Button3->setEnabled(false);
 }
@@ -249,6 +261,46 @@ void TSoundForm::TrackBar2Change() {
 
 void TSoundForm::TrackBar3Change() {
     TrackBar2Change();
+}
+
+// --- a device that goes away -------------------------------------------------------------------------------
+
+void TSoundForm::DeviceLost(audio::LostDevice device) {
+    const bool input = device == audio::LostDevice::Input;
+    const bool duringSelfTest = selfTestRunning_;
+    if (duringSelfTest) {
+        // What was recorded says nothing about the speakers or the microphone: no verdict, and no old one
+        // left standing either.  Music paused for the test comes back only while its output is there.
+        selfTestResumesMusic_ = selfTestResumesMusic_ && input;
+        finishSelfTest(false);
+        selfTestFindings_ = {};
+        services_.results.clearSource("audio");
+        services_.results.put({.source = "audio",
+                               .key = "self_test",
+                               .what = "Автотест динамиков и микрофона",
+                               .value = "",
+                               .verdict = kDeviceLost,
+                               .judgement = results::Verdict::None,
+                               .facts = {{"device_lost", true, ""}}});
+        SelfTestLabel->setText(QString("Автотест: ") + kDeviceLost);
+    }
+    if (input) {
+        // The input is closed already: this stop hands nothing over and waits for nothing.
+        stopCapture(false);
+        PaintBox1->drawPoints(WaveformPoints);
+        Button1->setEnabled(true);
+        Button2->setEnabled(false);
+        Label3->setText("Устройство отключено");
+        return;
+    }
+    // The music has stopped with its output, or stays paused after a self-test that lost it.
+    if (!sound_->musicPlaying()) {
+        Button3->setEnabled(true);
+        Button4->setEnabled(false);
+        if (!duringSelfTest) {
+            SelfTestLabel->setText(QString("Музыка остановлена: ") + kDeviceLost);
+        }
+    }
 }
 
 // --- closing ----------------------------------------------------------------------------------------------

@@ -65,6 +65,7 @@ public:
     QCheckBox* CheckBox1 = nullptr;
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
+    QLabel* Label3 = nullptr; // why the recording stopped by itself
     WaveformBox* PaintBox1 = nullptr;
     QListWidget* ListBox1 = nullptr;
 
@@ -100,6 +101,8 @@ private:
     void stopCapture(bool waitForBuffer);
     void restartCapture();
     void WaveInData(const std::vector<std::uint8_t>& buffer);
+    // The service has closed the streams on a device that went away.
+    void DeviceLost(audio::LostDevice device);
 
     AppServices& services_;
     // Made here only when the services bring none.

@@ -32,6 +32,8 @@ public:
 
     std::string playClip(std::vector<std::int16_t>, int) override { return reason_; }
     void stopClip() override {}
+    // Nothing is ever opened, so nothing can be lost.
+    void setDeviceLossHandler(DeviceLossHandler) override {}
 
 private:
     std::string reason_;
@@ -69,6 +71,9 @@ public:
         return service().playClip(std::move(interleavedStereo), rate);
     }
     void stopClip() override { service().stopClip(); }
+    void setDeviceLossHandler(DeviceLossHandler handler) override {
+        service().setDeviceLossHandler(std::move(handler));
+    }
 
 private:
     SoundService& service() const {

@@ -4,7 +4,7 @@ namespace vexlin::audio {
 
 // Bumped with any change to SoundService or to what the module calls of the program's objects.
 const char* soundModuleVersion() {
-    return VEXLIN_VERSION "/sound-1";
+    return VEXLIN_VERSION "/sound-2";
 }
 
 } // namespace vexlin::audio

@@ -11,6 +11,12 @@
 
 namespace vexlin::audio {
 
+// The kind of device that went away under a running stream.
+enum class LostDevice {
+    Input,  // the microphone the capture records from
+    Output, // the speakers the music or the clip plays through
+};
+
 struct CaptureSettings {
     int bufferSamples = 100;
     bool sixteenBit = false;
@@ -56,6 +62,13 @@ public:
     // Plays interleaved 16-bit stereo once through the default output.  Empty string when it plays.
     virtual std::string playClip(std::vector<std::int16_t> interleavedStereo, int rate) = 0;
     virtual void stopClip() = 0;
+
+    // Called on the thread that set it when the device under the capture, the music or the clip goes away
+    // (unplugged, its driver or the sound server's module unloaded).  By then the streams on that device are
+    // closed: the capture hands over nothing more and counts as stopped, the music and the clip are
+    // stopped.  A later start takes the device that is the default then, so nothing needs a restart.
+    using DeviceLossHandler = std::function<void(LostDevice device)>;
+    virtual void setDeviceLossHandler(DeviceLossHandler handler) = 0;
 };
 
 } // namespace vexlin::audio

@@ -23,6 +23,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
+#include <cstdlib>
+#include <xcb/xcb.h>
 
 namespace vexlin {
 namespace {
@@ -37,6 +39,19 @@ QSurfaceFormat sceneFormat() {
     format.setDepthBufferSize(24);
     format.setSwapInterval(0); // no frame limiter, no vertical sync
     return format;
+}
+
+// Whether the connection to the X server has broken, found by a round trip.  Mesa's GLX crashes when it is
+// called on a connection whose server has gone, where Qt would end the program with a message at its next
+// look at the connection; so no OpenGL is started on one.  False where the display is not X11.
+bool x11ConnectionBroken() {
+    auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
+    if (connection == nullptr) {
+        return false;
+    }
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    return xcb_connection_has_error(connection) != 0;
 }
 
 void showError(const std::string& message) {
@@ -145,6 +160,9 @@ void TForm1::FormDestroy() {
 }
 
 bool TForm1::prepare() {
+    if (glState_ == GlState::NotStarted && x11ConnectionBroken()) {
+        return false; // the program is about to end
+    }
     if (glState_ == GlState::NotStarted) {
         glState_ = FormCreate() ? GlState::Ready : GlState::Failed;
     }

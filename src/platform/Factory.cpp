@@ -28,7 +28,7 @@ std::unique_ptr<PowerSource> makePowerSource(const std::filesystem::path& sysfsR
 }
 
 std::unique_ptr<InstanceGuard> makeInstanceGuard() {
-    return std::make_unique<impl::LinuxInstanceGuard>(impl::LinuxInstanceGuard::defaultDirectory(),
+    return std::make_unique<impl::LinuxInstanceGuard>(impl::LinuxInstanceGuard::defaultDirectories(),
                                                       "one_example");
 }
 

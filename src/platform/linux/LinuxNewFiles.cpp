@@ -2,10 +2,14 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <string_view>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <utility>
 
 namespace vexlin::platform {
 
@@ -13,9 +17,31 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr std::string_view kTemporaryPrefix = ".vexlin-report-";
+
+// The system's word for the reasons a user meets; the rest come as the system says them.
+std::string reasonText(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return "нет такой папки";
+    case EACCES:
+    case EPERM:
+        return "нет прав на запись";
+    case ENOSPC:
+    case EDQUOT:
+        return "на диске нет места";
+    case EROFS:
+        return "диск только для чтения";
+    default:
+        return std::strerror(error);
+    }
+}
+
+// `error` 0 when the system gave no reason.
 std::string failure(const fs::path& folder, const std::string& what, int error) {
-    return "Не удалось сохранить отчёт в папку " + folder.string() + ": " + what + " (" +
-           std::strerror(error) + ")";
+    const std::string message = "Не удалось сохранить отчёт в папку " + folder.string() + ": " + what;
+    return error == 0 ? message : message + " (" + reasonText(error) + ")";
 }
 
 bool writeAll(int fd, const std::string& bytes) {
@@ -25,6 +51,9 @@ bool writeAll(int fd, const std::string& bytes) {
         if (written < 0 && errno == EINTR) {
             continue;
         }
+        if (written == 0) {
+            errno = ENOSPC;
+        }
         if (written <= 0) {
             return false;
         }
@@ -33,24 +62,53 @@ bool writeAll(int fd, const std::string& bytes) {
     return true;
 }
 
-// A temporary file beside the final one, written and flushed; its path, or empty with errno set.
-fs::path writeTemporary(const fs::path& folder, const std::string& bytes) {
-    std::string pattern = (folder / ".vexlin-report-XXXXXX").string();
-    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0) {
-        return {};
-    }
-    // A report is an ordinary document of the user's, not a private temporary file.
-    const bool ok = ::fchmod(fd, 0644) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
-    const int error = errno;
-    ::close(fd);
-    if (!ok) {
-        ::unlink(pattern.c_str());
-        errno = error;
-        return {};
-    }
-    return pattern;
+int lockWithoutWaiting(int fd) {
+    int result = 0;
+    do {
+        result = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (result != 0 && errno == EINTR);
+    return result;
 }
+
+// A temporary file beside the final one, kept open and locked until the save ends so that the next save
+// can tell it from a leftover.
+class Temporary {
+public:
+    Temporary() = default;
+    Temporary(const Temporary&) = delete;
+    Temporary& operator=(const Temporary&) = delete;
+    Temporary(Temporary&& other) noexcept
+        : path_(std::move(other.path_)), fd_(std::exchange(other.fd_, -1)) {}
+    ~Temporary() {
+        if (fd_ >= 0) {
+            ::unlink(path_.c_str());
+            ::close(fd_);
+        }
+    }
+
+    // 0, or the errno value of the step that failed.
+    int create(const fs::path& folder) {
+        std::string pattern = (folder / (std::string(kTemporaryPrefix) + "XXXXXX")).string();
+        fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (fd_ < 0) {
+            return errno;
+        }
+        path_ = pattern;
+        // A report is an ordinary document of the user's, not a private temporary file.
+        if (lockWithoutWaiting(fd_) != 0 || ::fchmod(fd_, 0644) != 0) {
+            return errno;
+        }
+        return 0;
+    }
+
+    int write(const std::string& bytes) { return writeAll(fd_, bytes) && ::fsync(fd_) == 0 ? 0 : errno; }
+
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+    int fd_ = -1;
+};
 
 // Gives the temporary file its final name unless that name exists.  A hard link cannot replace a file (the
 // temporary name stays until the whole save is placed); where the filesystem has no hard links, a rename
@@ -91,32 +149,91 @@ void syncFolder(const fs::path& folder) {
     }
 }
 
+// The folders that creating `folder` would make, the deepest first.
+std::vector<fs::path> missingFolders(const fs::path& folder) {
+    std::vector<fs::path> missing;
+    for (fs::path at = folder; !at.empty(); at = at.parent_path()) {
+        struct stat info {};
+        if (::lstat(at.c_str(), &info) == 0 || errno != ENOENT) {
+            break;
+        }
+        missing.push_back(at);
+        if (at.parent_path() == at) {
+            break;
+        }
+    }
+    return missing;
+}
+
+// Removes the temporary files of saves that were killed before they ended.  A leftover is a regular file
+// of ours under the temporary prefix that nobody holds locked; a save running now holds its own.
+void removeLeftovers(const fs::path& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (name.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix) {
+            continue;
+        }
+        const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            continue;
+        }
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+            lockWithoutWaiting(fd) == 0) {
+            ::unlinkat(dirFd, entry->d_name, 0);
+        }
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
 } // namespace
 
-SavedFiles saveNewFiles(const fs::path& folder, const std::string& stem, const std::vector<NewFile>& files) {
+SavedFiles saveNewFiles(const fs::path& folder, const std::string& stem, const std::vector<NewFile>& files,
+                        const SaveSeam& seam) {
     SavedFiles result;
-    std::error_code created;
-    fs::create_directories(folder, created);
-    if (created) {
-        result.error = failure(folder, "папка не создаётся", created.value());
-        return result;
-    }
-
-    std::vector<fs::path> temporaries;
-    auto removeTemporaries = [&] {
-        for (const auto& temporary : temporaries) {
-            ::unlink(temporary.c_str());
-        }
+    const auto injected = [&seam](SaveStep step, std::size_t index) {
+        return seam.before ? seam.before(step, index) : 0;
     };
-    for (const auto& file : files) {
-        auto temporary = writeTemporary(folder, file.bytes);
-        if (temporary.empty()) {
-            const int error = errno;
-            removeTemporaries();
-            result.error = failure(folder, "запись невозможна", error);
-            return result;
+    const std::vector<fs::path> created = missingFolders(folder);
+    // Whatever fails after this point leaves the disk as it was: the folders made for this save go too.
+    const auto fail = [&](const std::string& what, int error) {
+        for (const auto& made : created) {
+            ::rmdir(made.c_str());
         }
-        temporaries.push_back(std::move(temporary));
+        result.error = failure(folder, what, error);
+        return result;
+    };
+    std::error_code creating;
+    fs::create_directories(folder, creating);
+    if (creating) {
+        return fail("папка не создаётся", creating.value());
+    }
+    removeLeftovers(folder);
+
+    std::vector<Temporary> temporaries;
+    temporaries.reserve(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        int error = injected(SaveStep::Create, i);
+        Temporary& temporary = temporaries.emplace_back();
+        if (error == 0) {
+            error = temporary.create(folder);
+        }
+        if (error == 0) {
+            error = injected(SaveStep::Write, i);
+        }
+        if (error == 0) {
+            error = temporary.write(files[i].bytes);
+        }
+        if (error != 0) {
+            temporaries.clear();
+            return fail("запись невозможна", error);
+        }
     }
 
     for (int attempt = 1; attempt < 10000; ++attempt) {
@@ -128,13 +245,16 @@ SavedFiles saveNewFiles(const fs::path& folder, const std::string& stem, const s
         int error = 0;
         for (std::size_t i = 0; i < files.size() && error == 0; ++i) {
             auto final = folder / (base + files[i].suffix);
-            error = placeWithoutReplacing(temporaries[i], final);
+            error = injected(SaveStep::Place, i);
+            if (error == 0) {
+                error = placeWithoutReplacing(temporaries[i].path(), final);
+            }
             if (error == 0) {
                 placed.push_back(std::move(final));
             }
         }
         if (error == 0) {
-            removeTemporaries();
+            temporaries.clear();
             syncFolder(folder);
             result.saved = true;
             result.paths = std::move(placed);
@@ -143,21 +263,19 @@ SavedFiles saveNewFiles(const fs::path& folder, const std::string& stem, const s
         // Another program took one of the names meanwhile, or the folder refuses: undo this attempt.  A file
         // that was renamed rather than linked goes back to its temporary name.
         for (std::size_t i = 0; i < placed.size(); ++i) {
-            if (::access(temporaries[i].c_str(), F_OK) == 0) {
+            if (::access(temporaries[i].path().c_str(), F_OK) == 0) {
                 ::unlink(placed[i].c_str());
             } else {
-                ::rename(placed[i].c_str(), temporaries[i].c_str());
+                ::rename(placed[i].c_str(), temporaries[i].path().c_str());
             }
         }
         if (error != EEXIST) {
-            removeTemporaries();
-            result.error = failure(folder, "запись невозможна", error);
-            return result;
+            temporaries.clear();
+            return fail("запись невозможна", error);
         }
     }
-    removeTemporaries();
-    result.error = failure(folder, "все имена заняты", EEXIST);
-    return result;
+    temporaries.clear();
+    return fail("все имена заняты", 0);
 }
 
 } // namespace vexlin::platform
