@@ -246,6 +246,7 @@ void TMainForm::FormCreate() {
 
 void TMainForm::FormShow() {
     TabSheet1->FormShow();
+    TabSheet2->findRundowns();
 }
 
 void TMainForm::FormActivate() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 
 namespace vexlin::battery {
 namespace {
@@ -401,6 +402,51 @@ results::ResultLine rundownLine(const Journal& journal, const RundownResult& res
     }
     facts.push_back({"readings", static_cast<std::int64_t>(result.readingsUsed), ""});
     return line;
+}
+
+RundownLiveTexts liveTexts(const Journal& journal, const RundownResult& result, double elapsedSeconds,
+                           std::string_view separator) {
+    RundownLiveTexts texts;
+    const auto total = static_cast<long long>(std::max(0.0, elapsedSeconds));
+    const long long minutes = total / 60 % 60;
+    const long long secondsPart = total % 60;
+    texts.elapsed = "Прошло: " + std::to_string(total / 3600) + ":" + (minutes < 10 ? "0" : "") +
+                    std::to_string(minutes) + ":" + (secondsPart < 10 ? "0" : "") +
+                    std::to_string(secondsPart);
+    if (result.end == RundownEnd::NotStarted) {
+        texts.delivered = "Отключите сеть: тест ждёт разряда";
+        return texts;
+    }
+    texts.delivered = "Отдано: " + decimal(result.deliveredWh, 1, separator) + " Втч";
+    texts.power = "Средняя мощность: " + decimal(result.averageW, 1, separator) + " Вт";
+    const auto& last = journal.readings.back();
+    texts.charge =
+        "Заряд сейчас: " + (last.percent ? std::to_string(*last.percent) + " %" : std::string("?"));
+    if (const auto now = Units(journal.header).stored(last.now)) {
+        texts.charge += " (" + decimal(*now, 1, separator) + " Втч)";
+    }
+    texts.forecast = result.forecastSeconds ? "До конца: около " + durationText(*result.forecastSeconds)
+                                            : std::string("До конца: ещё не известно");
+    return texts;
+}
+
+std::string finishedRunMessage(const Journal& journal, const RundownResult& result) {
+    std::string started;
+    if (!journal.readings.empty()) {
+        const auto seconds = static_cast<std::time_t>(journal.readings.front().wallMs / 1000);
+        std::tm local{};
+        ::localtime_r(&seconds, &local);
+        char text[64];
+        std::strftime(text, sizeof text, ", начатый %d.%m.%Y в %H:%M,", &local);
+        started = text;
+    }
+    std::string message = "Разрядный тест" + started + " закончился";
+    message += result.complete ? ". " : " не до конца. ";
+    message += result.verdict;
+    for (const auto& note : result.notes) {
+        message += "; " + note;
+    }
+    return message + ".";
 }
 
 } // namespace vexlin::battery

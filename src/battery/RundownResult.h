@@ -66,4 +66,19 @@ results::ResultLine rundownLine(const Journal& journal, const RundownResult& res
 // "2 ч 05 мин"
 std::string durationText(double seconds);
 
+// The live view's lines, refreshed once a second while the run goes on.
+struct RundownLiveTexts {
+    std::string elapsed;   // "Прошло: 1:02:05"
+    std::string delivered; // "Отдано: 12,3 Втч"
+    std::string power;     // "Средняя мощность: 10,1 Вт"
+    std::string charge;    // "Заряд сейчас: 61 % (29,6 Втч)"
+    std::string forecast;  // "До конца: около 2 ч 55 мин"
+};
+// elapsedSeconds: since the run started, on the recorder's clock (it goes on between readings).
+RundownLiveTexts liveTexts(const Journal& journal, const RundownResult& result, double elapsedSeconds,
+                           std::string_view separator);
+
+// What the next start says about a run that ended while Vexlin was not looking.
+std::string finishedRunMessage(const Journal& journal, const RundownResult& result);
+
 } // namespace vexlin::battery
