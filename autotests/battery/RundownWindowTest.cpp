@@ -7,11 +7,11 @@
 
 #include <QApplication>
 #include <QGroupBox>
-#include <QTabWidget>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -155,6 +155,7 @@ class RundownWindowTest : public QObject {
 private slots:
     void liveRunShowsItsFiguresAndEndsWithMains();
     void runKilledMidwayIsFoundAtTheNextStart();
+    void heavyLoadAsksForThePerformanceWindow();
 };
 
 // A hundred readings fast-forwarded through the fixture /sys: the live group follows them, and mains plugged
@@ -234,7 +235,7 @@ void RundownWindowTest::runKilledMidwayIsFoundAtTheNextStart() {
     Window window(root, folder);
     ScopedRecordingDialogs dialogs;
     window.page()->findRundowns();
-    QCOMPARE(dialogs.shown().size(), 1u);
+    QTRY_COMPARE(dialogs.shown().size(), 1u);
     QVERIFY2(dialogs.shown()[0].text.startsWith("Разрядный тест, начатый "),
              qPrintable(dialogs.shown()[0].text));
     // Killed in the same boot: kept as a partial result, clearly marked.
@@ -260,8 +261,33 @@ void RundownWindowTest::runKilledMidwayIsFoundAtTheNextStart() {
     Window again(root, folder);
     ScopedRecordingDialogs quiet;
     again.page()->findRundowns();
+    QTest::qWait(50);
     QCOMPARE(quiet.shown().size(), 0u);
     QVERIFY(again.services.results.find("battery", "rundown.1") != nullptr);
+}
+
+// "Под нагрузкой": the journal says which load ran, and the main window is asked for the performance window
+// once the button's click is over.
+void RundownWindowTest::heavyLoadAsksForThePerformanceWindow() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const fs::path root = fs::path(dir.path().toStdString()) / "root";
+    ReplayedSysfs sysfs(root);
+    sysfs.show(0);
+    Window window(root, fs::path(dir.path().toStdString()) / "state/vexlin");
+    int asked = 0;
+    // In place of the main window's handler, which would open the real (modal) performance window.
+    QObject::disconnect(window.page(), &BatteryPage::heavyLoadRequested, nullptr, nullptr);
+    QObject::connect(window.page(), &BatteryPage::heavyLoadRequested, [&asked] { ++asked; });
+    window.page()->setRundownChooser([] { return battery::RundownLoad::Load; });
+    battery::RecorderOptions options;
+    options.sampleInterval = std::chrono::hours(1);
+    options.clock = steppingClock();
+    window.page()->setRundownOptions(options);
+    window.page()->RundownButton->click();
+    QCOMPARE(asked, 0);
+    QTRY_COMPARE(asked, 1);
+    QCOMPARE(window.page()->rundown()->journal().header.load, battery::RundownLoad::Load);
 }
 
 } // namespace vexlin

@@ -43,16 +43,22 @@ const char* const kRundownExplanation =
     "выключения. Отключите сеть; экран останется включённым. Тест закончится, когда система уснёт или "
     "выключится на низком заряде или когда подключат сеть; каждое измерение сразу записывается на диск, и "
     "результат появится при следующем запуске Vexlin.\n\n"
-    "«Как при работе»: экран включён, без дополнительной нагрузки.";
+    "«Как при работе»: экран включён, без дополнительной нагрузки. «Под нагрузкой»: окно теста "
+    "производительности рисует без остановки, и тест идёт часы, а не сутки; закройте окно, чтобы снять "
+    "нагрузку.";
 
 std::optional<battery::RundownLoad> askRundownLoad(QWidget* parent) {
     QMessageBox box(QMessageBox::Information, "Разрядный тест", QString::fromUtf8(kRundownExplanation),
                     QMessageBox::NoButton, parent);
     auto* work = box.addButton("Как при работе", QMessageBox::AcceptRole);
+    auto* load = box.addButton("Под нагрузкой", QMessageBox::AcceptRole);
     box.addButton("Отмена", QMessageBox::RejectRole);
     box.exec();
     if (box.clickedButton() == work) {
         return battery::RundownLoad::Work;
+    }
+    if (box.clickedButton() == load) {
+        return battery::RundownLoad::Load;
     }
     return std::nullopt;
 }
@@ -409,6 +415,10 @@ void BatteryPage::RundownButtonClick() {
     rundownElapsed_.start();
     RundownTimer->start();
     RundownTimerTimer();
+    if (*load == battery::RundownLoad::Load) {
+        // After the click has been handled: the performance window is modal.
+        QTimer::singleShot(0, this, [this] { emit heavyLoadRequested(); });
+    }
 }
 
 void BatteryPage::RundownStopClick() {
@@ -473,6 +483,7 @@ void BatteryPage::findRundowns() {
         return;
     }
     rundownsFound_ = true;
+    QStringList messages;
     const auto journals = platform::rundownJournals(rundownFolder_);
     for (std::size_t i = 0; i < journals.size(); ++i) {
         const auto& file = journals[i];
@@ -500,11 +511,17 @@ void BatteryPage::findRundowns() {
         context.bootId = bootId_;
         context.decimalSeparator = russianDecimalSeparator();
         const auto result = battery::rundownResult(*parsed.journal, context);
-        dialogs().message(this, "Разрядный тест",
-                          QString::fromStdString(battery::finishedRunMessage(*parsed.journal, result)),
-                          Dialogs::Icon::Information);
+        messages.push_back(QString::fromStdString(battery::finishedRunMessage(*parsed.journal, result)));
         platform::AppendOnlyFile marker;
         marker.create(seen);
+    }
+    // Once the main window is on the screen, not before it.
+    if (!messages.isEmpty()) {
+        QTimer::singleShot(0, this, [this, messages] {
+            for (const auto& message : messages) {
+                dialogs().message(this, "Разрядный тест", message, Dialogs::Icon::Information);
+            }
+        });
     }
 }
 

@@ -58,6 +58,12 @@ public:
     void RundownTimerTimer();
     void findRundowns(); // once, when the main window is first shown
     battery::RundownRecorder* rundown() { return rundown_.get(); }
+
+signals:
+    // "Под нагрузкой" chosen: the main window opens the performance window, whose drawing is the load.
+    void heavyLoadRequested();
+
+public:
     // A test keeps the journals in a folder of its own, reads the battery at its own pace and answers the
     // choice itself.
     void setRundownFolder(std::filesystem::path folder) { rundownFolder_ = std::move(folder); }
