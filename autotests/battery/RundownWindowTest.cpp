@@ -4,6 +4,7 @@
 #include "battery/BatteryPage.h"
 #include "platform/linux/LinuxBatteryHealth.h"
 #include "platform/linux/LinuxPowerSource.h"
+#include "report/ReportJson.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -256,6 +257,12 @@ void RundownWindowTest::runKilledMidwayIsFoundAtTheNextStart() {
     }
     QCOMPARE(readings, static_cast<std::int64_t>(kReadingsBeforeTheKill + 1));
     QCOMPARE(end, std::string("interrupted"));
+    // The report's twin carries it with the rest of the store.
+    report::ReportRecord record;
+    record.shown.results = window.services.results.lines();
+    const auto json = QString::fromStdString(report::reportJson(record));
+    QVERIFY(json.contains("\"rundown.1\""));
+    QVERIFY(json.contains("\"interrupted\""));
 
     // Said once: the next start shows the result without the message.
     Window again(root, folder);

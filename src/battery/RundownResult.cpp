@@ -111,7 +111,8 @@ Stretch findStretch(const Journal& journal, const RundownContext& context) {
         const bool slept = before.monotonicNs && after.monotonicNs &&
                            boot - seconds(*after.monotonicNs - *before.monotonicNs) > kSuspendSeconds;
         if (slept || boot > kGapSeconds || boot <= 0) {
-            stretch.end = RundownEnd::Suspended;
+            const bool bothClocks = before.monotonicNs && after.monotonicNs;
+            stretch.end = slept || !bothClocks ? RundownEnd::Suspended : RundownEnd::Gap;
             return stretch;
         }
         if (!discharging(after)) {
@@ -154,6 +155,8 @@ std::string endWords(RundownEnd end) {
     switch (end) {
     case RundownEnd::Suspended:
         return "система уснула";
+    case RundownEnd::Gap:
+        return "перерыв в записи";
     case RundownEnd::Mains:
         return "подключена сеть";
     case RundownEnd::Closed:
@@ -180,6 +183,8 @@ std::string_view endName(RundownEnd end) {
         return "switched_off";
     case RundownEnd::Suspended:
         return "suspended";
+    case RundownEnd::Gap:
+        return "gap";
     case RundownEnd::Mains:
         return "mains";
     case RundownEnd::Closed:

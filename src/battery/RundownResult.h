@@ -16,7 +16,8 @@ namespace vexlin::battery {
 enum class RundownEnd {
     Running,     // the run goes on: the live view
     SwitchedOff, // no reading after the last one and a new boot since: the machine went off by itself
-    Suspended,   // the clocks show a sleep, or the readings a gap
+    Suspended,   // the clocks show a sleep (in format 1, which has one clock only, a gap does)
+    Gap,         // readings missing with both clocks running: Vexlin stood still, the run is cut there
     Mains,       // mains plugged in, or the battery charging
     Closed,      // Vexlin closed while the run went on
     Stopped,     // the user stopped the test
