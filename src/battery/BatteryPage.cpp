@@ -412,6 +412,7 @@ void BatteryPage::RundownButtonClick() {
     RundownGroup->setTitle("Разрядный тест идёт");
     RundownGroup->show();
     RundownStop->setEnabled(true);
+    rundownNumber_ = journalNumber(rundown_->file());
     rundownElapsed_.start();
     RundownTimer->start();
     RundownTimerTimer();
@@ -428,11 +429,13 @@ void BatteryPage::RundownStopClick() {
     }
 }
 
-void BatteryPage::putRundownResult(const std::filesystem::path& file, const battery::Journal& journal,
-                                   bool live) {
+int BatteryPage::journalNumber(const std::filesystem::path& file) const {
     const auto journals = platform::rundownJournals(rundownFolder_);
     const auto at = std::find(journals.begin(), journals.end(), file);
-    const int number = static_cast<int>(at - journals.begin()) + 1;
+    return static_cast<int>(at - journals.begin()) + 1;
+}
+
+void BatteryPage::putRundownResult(int number, const battery::Journal& journal, bool live) {
     battery::RundownContext context;
     context.live = live;
     context.bootId = bootId_;
@@ -465,7 +468,7 @@ void BatteryPage::RundownTimerTimer() {
     setFieldText(RundownPower, texts.power);
     setFieldText(RundownCharge, texts.charge);
     setFieldText(RundownForecast, texts.forecast);
-    putRundownResult(rundown_->file(), journal, live);
+    putRundownResult(rundownNumber_, journal, live);
     if (!live) {
         RundownTimer->stop();
         RundownButton->setEnabled(true);
@@ -499,7 +502,7 @@ void BatteryPage::findRundowns() {
             services_.results.put(line);
             continue;
         }
-        putRundownResult(file, *parsed.journal, false);
+        putRundownResult(static_cast<int>(i) + 1, *parsed.journal, false);
         // Said once: a run that ended while Vexlin was not there to see it.
         auto seen = file;
         seen += ".shown";

@@ -113,7 +113,8 @@ private:
     void relabelBottomAxis(double xMin, double xMax);
     void showAnalysis();
     QWidget* buildRundownRow();
-    void putRundownResult(const std::filesystem::path& file, const battery::Journal& journal, bool live);
+    void putRundownResult(int number, const battery::Journal& journal, bool live);
+    int journalNumber(const std::filesystem::path& file) const;
 
     AppServices& services_;
     battery::ChargeHistory history_;
@@ -129,6 +130,7 @@ private:
     std::function<std::optional<battery::RundownLoad>()> rundownChooser_;
     std::string bootId_;
     QElapsedTimer rundownElapsed_;
+    int rundownNumber_ = 0; // the running journal's place in the folder: its key "rundown.<n>"
     bool rundownsFound_ = false;
 };
 

@@ -188,7 +188,8 @@ void RundownRecorder::serve() {
     }
 }
 
-// Reads the battery without holding the lock (a sysfs read can take milliseconds), then journals.
+// Reads the battery and writes the journal without holding the lock (a sysfs read can take milliseconds, a
+// sync on a busy disk far longer).
 void RundownRecorder::sampleLocked(std::unique_lock<std::mutex>& lock, bool forceJournal) {
     const std::string name = journal_.header.battery;
     lock.unlock();
@@ -206,7 +207,11 @@ void RundownRecorder::sampleLocked(std::unique_lock<std::mutex>& lock, bool forc
     if (!forceJournal && !changed && samples_ % options_.journalEvery != 0) {
         return;
     }
-    if (auto failure = file_.append(readingLine(reading)); !failure.empty()) {
+    // The file is this thread's alone while the run goes on; the live view must not wait on the disk.
+    lock.unlock();
+    const auto failure = file_.append(readingLine(reading));
+    lock.lock();
+    if (!failure.empty()) {
         error_ = failure;
         return;
     }
