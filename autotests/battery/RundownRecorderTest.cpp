@@ -150,7 +150,7 @@ TEST_F(RundownRecorderTest, ClosingWritesTheEndLine) {
         for (int i = 0; i < 5; ++i) {
             const auto before = recorder.journal().readings.size();
             recorder.sampleNow();
-            for (int wait = 0; wait < 1000 && recorder.journal().readings.size() == before; ++wait) {
+            for (int wait = 0; wait < 10000 && recorder.journal().readings.size() == before; ++wait) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
         }

@@ -7,6 +7,7 @@
 #include "report/ReportJson.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProcess>
@@ -133,7 +134,8 @@ struct Window {
         auto* recorder = page()->rundown();
         const auto before = recorder->journal().readings.size();
         recorder->sampleNow();
-        for (int wait = 0; wait < 2000; ++wait) {
+        // A loaded machine may keep the lane's thread waiting a while.
+        for (int wait = 0; wait < 10000; ++wait) {
             if (recorder->journal().readings.size() > before) {
                 return true;
             }
@@ -224,7 +226,9 @@ void RundownWindowTest::runKilledMidwayIsFoundAtTheNextStart() {
         {"--rundown-child", QString::fromStdString(root.string()), QString::fromStdString(folder.string())});
     QVERIFY(child.waitForStarted());
     QByteArray said;
-    while (!said.contains("recorded") && child.state() == QProcess::Running) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!said.contains("recorded") && child.state() == QProcess::Running && waited.elapsed() < 120000) {
         child.waitForReadyRead(1000);
         said += child.readAllStandardOutput();
     }

@@ -455,14 +455,8 @@ void BatteryPage::RundownTimerTimer() {
     context.bootId = bootId_;
     context.decimalSeparator = russianDecimalSeparator();
     const auto result = battery::rundownResult(journal, context);
-    // The clock ticks on between the journal's readings, ten seconds apart.
-    const double span =
-        journal.readings.empty()
-            ? 0.0
-            : static_cast<double>(journal.readings.back().boottimeNs - journal.readings.front().boottimeNs) /
-                  1e9;
-    const double elapsed = live ? std::max(span, rundownElapsed_.elapsed() / 1000.0) : span;
-    const auto texts = battery::liveTexts(journal, result, elapsed, context.decimalSeparator);
+    const double sinceStart = live ? rundownElapsed_.elapsed() / 1000.0 : 0.0;
+    const auto texts = battery::liveTexts(journal, result, sinceStart, context.decimalSeparator);
     setFieldText(RundownElapsed, texts.elapsed);
     setFieldText(RundownDelivered, texts.delivered);
     setFieldText(RundownPower, texts.power);

@@ -409,10 +409,14 @@ results::ResultLine rundownLine(const Journal& journal, const RundownResult& res
     return line;
 }
 
-RundownLiveTexts liveTexts(const Journal& journal, const RundownResult& result, double elapsedSeconds,
+RundownLiveTexts liveTexts(const Journal& journal, const RundownResult& result, double secondsSinceStart,
                            std::string_view separator) {
     RundownLiveTexts texts;
-    const auto total = static_cast<long long>(std::max(0.0, elapsedSeconds));
+    const double span =
+        journal.readings.empty()
+            ? 0.0
+            : seconds(journal.readings.back().boottimeNs - journal.readings.front().boottimeNs);
+    const auto total = static_cast<long long>(std::max({0.0, span, secondsSinceStart}));
     const long long minutes = total / 60 % 60;
     const long long secondsPart = total % 60;
     texts.elapsed = "Прошло: " + std::to_string(total / 3600) + ":" + (minutes < 10 ? "0" : "") +

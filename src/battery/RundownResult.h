@@ -75,8 +75,9 @@ struct RundownLiveTexts {
     std::string charge;    // "Заряд сейчас: 61 % (29,6 Втч)"
     std::string forecast;  // "До конца: около 2 ч 55 мин"
 };
-// elapsedSeconds: since the run started, on the recorder's clock (it goes on between readings).
-RundownLiveTexts liveTexts(const Journal& journal, const RundownResult& result, double elapsedSeconds,
+// secondsSinceStart: on a steady clock since the run started, so that the time goes on between the journal's
+// readings, ten seconds apart; the journal's own span counts where it is longer.
+RundownLiveTexts liveTexts(const Journal& journal, const RundownResult& result, double secondsSinceStart,
                            std::string_view separator);
 
 // What the next start says about a run that ended while Vexlin was not looking.
