@@ -109,6 +109,12 @@ INSTANTIATE_TEST_SUITE_P(
             "Батарея отдала 46,0 Втч из 48,5 Втч, что показывал датчик, и 2,5 Втч оставила в запас до "
             "выключения: совпадает с датчиком (в пределах 1 %)",
             "последняя запись журнала оборвана и не учтена"},
+        // Counted in mAh: compared charge for charge at the design voltage.
+        RecordedRun{
+            "pack counting charge", "charge.journal", RundownEnd::SwitchedOff, true, 100, 5, 46.06,
+            "Батарея отдала 46,1 Втч из 48,5 Втч, что показывал датчик, и 2,4 Втч оставила в запас до "
+            "выключения: совпадает с датчиком (в пределах 1 %)",
+            std::nullopt},
         RecordedRun{
             "format 1 without monotonic clock", "format1.journal", RundownEnd::SwitchedOff, true, 100, 5,
             46.07,

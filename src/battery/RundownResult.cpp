@@ -59,7 +59,10 @@ public:
         if (!header_.chargeUnits) {
             return static_cast<double>(*reading.rate) / 1e6;
         }
-        const auto volts = reading.voltage ? reading.voltage : header_.voltageMinDesign;
+        // A gauge that counts charge is compared charge for charge: its current at the same design voltage
+        // that turns its counter into watt-hours.  The present voltage only stands in where the design one
+        // is missing, and then the gauge's own figures cannot be given in watt-hours at all.
+        const auto volts = header_.voltageMinDesign ? header_.voltageMinDesign : reading.voltage;
         if (!volts) {
             return std::nullopt;
         }
