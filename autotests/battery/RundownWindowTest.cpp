@@ -210,6 +210,14 @@ void RundownWindowTest::liveRunShowsItsFiguresAndEndsWithMains() {
     QVERIFY2(
         QString::fromStdString(line->verdict).startsWith("Разрядный тест не дошёл до конца: подключена сеть"),
         line->verdict.c_str());
+
+    // Seen ending here: the next start shows it without a message.
+    Window next(root, fs::path(dir.path().toStdString()) / "state/vexlin");
+    ScopedRecordingDialogs quiet;
+    next.page()->findRundowns();
+    QTest::qWait(50);
+    QCOMPARE(quiet.shown().size(), 0u);
+    QVERIFY(next.services.results.find("battery", "rundown.1") != nullptr);
 }
 
 // The program is killed with SIGKILL in the middle of a run; started again, it finds the journal, says that a

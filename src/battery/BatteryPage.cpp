@@ -468,11 +468,24 @@ void BatteryPage::RundownTimerTimer() {
         RundownButton->setEnabled(true);
         RundownStop->setEnabled(false);
         RundownGroup->setTitle("Разрядный тест окончен");
+        markRundownSeen(rundown_->file());
         if (const auto failure = rundown_->error(); !failure.empty()) {
             dialogs().message(this, "Разрядный тест", QString::fromStdString(failure),
                               Dialogs::Icon::Warning);
         }
     }
+}
+
+// Beside a journal, a mark that its end has been told: the next start shows its result without a message.
+std::filesystem::path BatteryPage::seenMark(const std::filesystem::path& journal) {
+    auto mark = journal;
+    mark += ".shown";
+    return mark;
+}
+
+void BatteryPage::markRundownSeen(const std::filesystem::path& journal) {
+    platform::AppendOnlyFile mark;
+    mark.create(seenMark(journal));
 }
 
 void BatteryPage::findRundowns() {
@@ -498,10 +511,8 @@ void BatteryPage::findRundowns() {
         }
         putRundownResult(static_cast<int>(i) + 1, *parsed.journal, false);
         // Said once: a run that ended while Vexlin was not there to see it.
-        auto seen = file;
-        seen += ".shown";
         std::error_code error;
-        if (std::filesystem::exists(seen, error)) {
+        if (std::filesystem::exists(seenMark(file), error)) {
             continue;
         }
         battery::RundownContext context;
@@ -509,8 +520,7 @@ void BatteryPage::findRundowns() {
         context.decimalSeparator = russianDecimalSeparator();
         const auto result = battery::rundownResult(*parsed.journal, context);
         messages.push_back(QString::fromStdString(battery::finishedRunMessage(*parsed.journal, result)));
-        platform::AppendOnlyFile marker;
-        marker.create(seen);
+        markRundownSeen(file);
     }
     // Once the main window is on the screen, not before it.
     if (!messages.isEmpty()) {

@@ -115,6 +115,8 @@ private:
     QWidget* buildRundownRow();
     void putRundownResult(int number, const battery::Journal& journal, bool live);
     int journalNumber(const std::filesystem::path& file) const;
+    static std::filesystem::path seenMark(const std::filesystem::path& journal);
+    static void markRundownSeen(const std::filesystem::path& journal);
 
     AppServices& services_;
     battery::ChargeHistory history_;
