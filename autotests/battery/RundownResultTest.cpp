@@ -283,5 +283,20 @@ TEST(RundownJournalTest, WrittenLinesReadBackAsWritten) {
     EXPECT_EQ(reread.journal->header.maker, "Sim plo Tech");
 }
 
+// A damaged format 1 file (no checksums) that the fuzzer made: a rate of 5 GW and bytes that are not text in
+// the model's name.  It reads, its words stay bounded, and nothing but printable text reaches the report.
+TEST(RundownJournalTest, DamagedValuesGiveBoundedWordsAndCleanTexts) {
+    // clang-format off
+    const std::string text = "vexlin-rundown\t1\t1.7.1\tBAT0\tSMP\t\xcc\xbd\xce\xcf\xa8\xce\xcc\xc6" "30\t1234\tenergy\t50000000\t48500000\t11400000\twork\t4f'c9a52-8e0b-4d4a=9a51-0c3e6a1f2b7d\nr\t3600000000000\t176483200000\t40\t10781000\t12595000\t99\tDischarging\t0\nr\t3660000000000\t1674593260000\t480\t5023100798999\t1594000\t99\tDischarging\t0\n";
+    // clang-format on
+    const auto parsed = parseJournal(text);
+    ASSERT_TRUE(parsed.journal) << parsed.error->message;
+    EXPECT_EQ(parsed.journal->header.model, "30");
+    const auto result = rundownResult(*parsed.journal, {});
+    EXPECT_EQ(result.end, RundownEnd::SwitchedOff);
+    EXPECT_FALSE(result.verdict.empty());
+    EXPECT_LT(result.verdict.size(), 400u);
+}
+
 } // namespace
 } // namespace vexlin::battery

@@ -13,6 +13,9 @@ constexpr std::size_t kReadingFields = 11;
 constexpr std::size_t kEndFields = 6;
 constexpr std::size_t kReadingFieldsV1 = 9; // no monotonic clock, no checksum
 constexpr std::size_t kMaxFields = 16;
+// Clocks in ns reach this after 126 years; beyond it (or below 0) a field is garbage, and keeping clocks
+// inside it lets any two be subtracted without overflow.
+constexpr std::int64_t kMaxClock = 4'000'000'000'000'000'000;
 
 std::uint32_t fnv1a(std::string_view text) {
     std::uint32_t hash = 2166136261u;
@@ -107,6 +110,10 @@ bool readNumber(std::string_view text, std::int64_t& value) {
     return error == std::errc() && end == text.data() + text.size() && !text.empty();
 }
 
+bool readClock(std::string_view text, std::int64_t& value) {
+    return readNumber(text, value) && value >= 0 && value <= kMaxClock;
+}
+
 bool readOptional(std::string_view text, std::optional<std::int64_t>& value) {
     if (text == "-") {
         value.reset();
@@ -120,8 +127,19 @@ bool readOptional(std::string_view text, std::optional<std::int64_t>& value) {
     return true;
 }
 
+// The writer keeps only printable ASCII in these (the battery reader gives no other); a damaged file may hold
+// anything, and these texts go on into the report and its JSON.
 std::string identity(std::string_view field) {
-    return field == "-" ? std::string() : std::string(field);
+    std::string text;
+    if (field == "-") {
+        return text;
+    }
+    for (const char c : field) {
+        if (c >= 0x20 && c < 0x7F) {
+            text.push_back(c);
+        }
+    }
+    return text;
 }
 
 bool readHeader(const std::array<std::string_view, kMaxFields>& f, std::size_t count, JournalHeader& header) {
@@ -170,18 +188,18 @@ bool readReading(const std::array<std::string_view, kMaxFields>& f, std::size_t 
     } else if (count != kReadingFields) {
         return false;
     }
-    if (!readNumber(f[at++], reading.boottimeNs)) {
+    if (!readClock(f[at++], reading.boottimeNs)) {
         return false;
     }
     if (format >= 2) {
         std::int64_t monotonic = 0;
-        if (!readNumber(f[at++], monotonic)) {
+        if (!readClock(f[at++], monotonic)) {
             return false;
         }
         reading.monotonicNs = monotonic;
     }
     std::optional<std::int64_t> percent;
-    if (!readNumber(f[at++], reading.wallMs) || !readOptional(f[at++], reading.now) ||
+    if (!readClock(f[at++], reading.wallMs) || !readOptional(f[at++], reading.now) ||
         !readOptional(f[at++], reading.rate) || !readOptional(f[at++], reading.voltage) ||
         !readOptional(f[at++], percent)) {
         return false;

@@ -38,8 +38,17 @@ std::string decimal(double value, int decimals, std::string_view separator) {
     return result;
 }
 
+// Whole numbers of what a damaged journal can make huge: held to a range no real run leaves.
+long long wholeOf(double value) {
+    constexpr double kLimit = 1e15;
+    if (!(value > -kLimit)) { // NaN as well
+        return value > 0 ? static_cast<long long>(kLimit) : -static_cast<long long>(kLimit);
+    }
+    return std::llround(std::min(value, kLimit));
+}
+
 std::string percentText(double value) {
-    return std::to_string(static_cast<long long>(std::llround(value))) + " %";
+    return std::to_string(wholeOf(value)) + " %";
 }
 
 bool discharging(const JournalReading& reading) {
@@ -244,7 +253,7 @@ void judge(RundownResult& result, std::optional<int> endingPercent, std::string_
     const double within = std::max(1.0, std::ceil(result.uncertaintyWh / shown * 100.0));
     if (std::abs(difference) <= result.uncertaintyWh) {
         result.overstatementPercent = 0;
-        verdict += ": совпадает с датчиком (в пределах " + std::to_string(static_cast<int>(within)) + " %)";
+        verdict += ": совпадает с датчиком (в пределах " + std::to_string(wholeOf(within)) + " %)";
         result.judgement = Verdict::Good;
     } else {
         const double percent = difference / shown * 100.0;
@@ -263,7 +272,7 @@ void judge(RundownResult& result, std::optional<int> endingPercent, std::string_
 } // namespace
 
 std::string durationText(double secondsTotal) {
-    const long long minutes = std::llround(std::max(0.0, secondsTotal) / 60.0);
+    const long long minutes = wholeOf(std::max(0.0, secondsTotal) / 60.0);
     const long long mm = minutes % 60;
     return std::to_string(minutes / 60) + " ч " + (mm < 10 ? "0" : "") + std::to_string(mm) + " мин";
 }
@@ -419,7 +428,7 @@ RundownLiveTexts liveTexts(const Journal& journal, const RundownResult& result, 
         journal.readings.empty()
             ? 0.0
             : seconds(journal.readings.back().boottimeNs - journal.readings.front().boottimeNs);
-    const auto total = static_cast<long long>(std::max({0.0, span, secondsSinceStart}));
+    const auto total = wholeOf(std::floor(std::max({0.0, span, secondsSinceStart})));
     const long long minutes = total / 60 % 60;
     const long long secondsPart = total % 60;
     texts.elapsed = "Прошло: " + std::to_string(total / 3600) + ":" + (minutes < 10 ? "0" : "") +
