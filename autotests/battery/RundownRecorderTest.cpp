@@ -38,24 +38,29 @@ public:
         facts.rate = 10'000'000;
         facts.voltageNow = 12'000'000;
         facts.capacityPercent = static_cast<int>(*facts.now * 100 / kStartEnergy);
-        facts.status = platform::BatteryFacts::Status::Discharging;
+        const bool mains = mains_;
+        facts.status =
+            mains ? platform::BatteryFacts::Status::Charging : platform::BatteryFacts::Status::Discharging;
         platform::BatterySnapshot snapshot;
         snapshot.batteries.push_back(facts);
-        snapshot.mainsOnline = false;
+        snapshot.mainsOnline = mains;
         return snapshot;
     }
+    void plugMains() { mains_ = true; }
 
 private:
     mutable std::atomic<int> reads_{0};
+    std::atomic<bool> mains_{false};
 };
 
-// Ten seconds between readings on a clock that the test owns.
-std::function<platform::ClockReading()> steppingClock() {
+// A clock that the test owns, moving on by `step` seconds at each reading: 10 where every reading is
+// journaled, 1 where the recorder reads once a second.
+std::function<platform::ClockReading()> steppingClock(std::int64_t step = 10) {
     auto tick = std::make_shared<std::atomic<std::int64_t>>(0);
-    return [tick] {
-        const auto n = tick->fetch_add(1);
-        return platform::ClockReading{3600'000'000'000 + n * 10'000'000'000,
-                                      3500'000'000'000 + n * 10'000'000'000, 1764583200000 + n * 10'000};
+    return [tick, step] {
+        const auto n = tick->fetch_add(1) * step;
+        return platform::ClockReading{3600'000'000'000 + n * 1'000'000'000,
+                                      3500'000'000'000 + n * 1'000'000'000, 1764583200000 + n * 1000};
     };
 }
 
@@ -166,6 +171,36 @@ TEST_F(RundownRecorderTest, ClosingWritesTheEndLine) {
     const auto result = rundownResult(*parsed.journal, {});
     EXPECT_EQ(result.end, RundownEnd::Closed);
     EXPECT_FALSE(result.complete);
+}
+
+// A reading a second, every tenth one to the journal; mains plugged in goes down at once and ends the run.
+TEST_F(RundownRecorderTest, EveryTenthReadingAndTheMainsAtOnce) {
+    platform::NormalPriorityLane lane;
+    SteppingBattery battery;
+    RecorderOptions options;
+    options.sampleInterval = std::chrono::milliseconds(1);
+    options.clock = steppingClock(1);
+    RundownRecorder recorder(lane, battery, folder_, options);
+    ASSERT_EQ(recorder.start(RundownLoad::Work), "");
+    for (int wait = 0; wait < 10000 && recorder.journal().readings.size() < 3; ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    battery.plugMains();
+    for (int wait = 0; wait < 10000 && recorder.running(); ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_FALSE(recorder.running());
+    const auto parsed = parseJournal(platform::readWholeFile(recorder.file(), 1 << 20).value_or(""));
+    ASSERT_TRUE(parsed.journal);
+    const auto& readings = parsed.journal->readings;
+    ASSERT_GE(readings.size(), 4u);
+    for (std::size_t i = 0; i + 1 < readings.size(); ++i) {
+        EXPECT_EQ(readings[i].now, energyAt(static_cast<int>(i) * 10)) << "reading " << i;
+        EXPECT_FALSE(readings[i].mainsOnline);
+    }
+    EXPECT_TRUE(readings.back().mainsOnline);
+    EXPECT_FALSE(parsed.journal->end);
+    EXPECT_EQ(rundownResult(*parsed.journal, {}).end, RundownEnd::Mains);
 }
 
 TEST_F(RundownRecorderTest, NoBatteryRefusesWithAMessage) {

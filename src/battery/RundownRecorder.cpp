@@ -115,7 +115,7 @@ std::string RundownRecorder::start(RundownLoad load) {
         journal.readings.push_back(first);
         journal_ = std::move(journal);
         error_.clear();
-        samples_ = 1;
+        samples_ = 0; // the first reading is the header's: the next goes to the journal ten readings on
         running_ = true;
         stopping_ = false;
         thread_ = lane_.startThread([this] { serve(); });
