@@ -203,6 +203,29 @@ TEST_F(RundownRecorderTest, EveryTenthReadingAndTheMainsAtOnce) {
     EXPECT_EQ(rundownResult(*parsed.journal, {}).end, RundownEnd::Mains);
 }
 
+// Between two journal lines the live view still moves with each reading.
+TEST_F(RundownRecorderTest, LiveViewSeesTheNewestReading) {
+    platform::NormalPriorityLane lane;
+    SteppingBattery battery;
+    RecorderOptions options;
+    options.sampleInterval = std::chrono::milliseconds(1);
+    options.journalEvery = 1'000'000;
+    options.clock = steppingClock(1);
+    RundownRecorder recorder(lane, battery, folder_, options);
+    ASSERT_EQ(recorder.start(RundownLoad::Work), "");
+    Journal live;
+    for (int wait = 0; wait < 10000; ++wait) {
+        live = recorder.liveJournal();
+        if (live.readings.size() == 2 && live.readings.back().now <= energyAt(3)) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(live.readings.size(), 2u);
+    EXPECT_LE(*live.readings.back().now, energyAt(3));
+    EXPECT_EQ(recorder.journal().readings.size(), 1u);
+}
+
 TEST_F(RundownRecorderTest, NoBatteryRefusesWithAMessage) {
     struct NoBattery final : platform::BatteryHealth {
         platform::BatterySnapshot read() const override { return {}; }

@@ -448,8 +448,8 @@ void BatteryPage::RundownTimerTimer() {
     if (!rundown_) {
         return;
     }
-    const auto journal = rundown_->journal();
     const bool live = rundown_->running();
+    const auto journal = live ? rundown_->liveJournal() : rundown_->journal();
     battery::RundownContext context;
     context.live = live;
     context.bootId = bootId_;

@@ -157,6 +157,15 @@ Journal RundownRecorder::journal() const {
     return journal_;
 }
 
+Journal RundownRecorder::liveJournal() const {
+    std::lock_guard lock(mutex_);
+    Journal journal = journal_;
+    if (latest_) {
+        journal.readings.push_back(*latest_);
+    }
+    return journal;
+}
+
 std::filesystem::path RundownRecorder::file() const {
     std::lock_guard lock(mutex_);
     return file_.path();
@@ -205,8 +214,10 @@ void RundownRecorder::sampleLocked(std::unique_lock<std::mutex>& lock, bool forc
     const auto& previous = journal_.readings.back();
     const bool changed = reading.mainsOnline != previous.mainsOnline || reading.status != previous.status;
     if (!forceJournal && !changed && samples_ % options_.journalEvery != 0) {
+        latest_ = reading;
         return;
     }
+    latest_.reset();
     // The file is this thread's alone while the run goes on; the live view must not wait on the disk.
     lock.unlock();
     const auto failure = file_.append(readingLine(reading));

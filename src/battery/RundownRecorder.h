@@ -43,6 +43,8 @@ public:
 
     bool running() const;
     Journal journal() const;
+    // The journal with the newest reading at its end, journaled or not: the live view moves every second.
+    Journal liveJournal() const;
     std::filesystem::path file() const;
     std::string error() const; // the last failure to write, if any
     // One reading at once instead of at the next interval (a replay fast-forwards with it).
@@ -64,6 +66,7 @@ private:
     bool sampleRequested_ = false;
     int samples_ = 0;
     Journal journal_;
+    std::optional<JournalReading> latest_; // read since the journal's last line
     std::string error_;
     platform::AppendOnlyFile file_;
     std::thread thread_;
