@@ -29,7 +29,12 @@ std::uint64_t musicSized(std::size_t size) {
     return std::min<std::uint64_t>(std::uint64_t{size} * 1152 * 4 / 24 + kMiB, 15ull * 60 * 48000 * 4 + kMiB);
 }
 
-const std::array<Target, 9> kTargets{{
+// A journal line of a few bytes becomes a reading record of a hundred.
+std::uint64_t journalSized(std::size_t size) {
+    return 5 * std::uint64_t{size} + kMiB;
+}
+
+const std::array<Target, 10> kTargets{{
     {"bmp", runBmp, fileSized},
     {"tga", runTga, fileSized},
     {"jpeg", runJpeg, pictureCeiling},
@@ -39,6 +44,7 @@ const std::array<Target, 9> kTargets{{
     {"character", runCharacter, modelSized},
     {"mp3", runMp3, musicSized},
     {"linux", runLinuxSources, fileSized},
+    {"rundown", runRundown, journalSized},
 }};
 
 struct Scratch {

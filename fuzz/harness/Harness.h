@@ -51,5 +51,6 @@ Outcome runAnimation(std::span<const std::uint8_t> input);
 Outcome runCharacter(std::span<const std::uint8_t> input);
 Outcome runMp3(std::span<const std::uint8_t> input);
 Outcome runLinuxSources(std::span<const std::uint8_t> input);
+Outcome runRundown(std::span<const std::uint8_t> input); // Journals.cpp
 
 } // namespace vexlin::fuzz

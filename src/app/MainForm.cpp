@@ -112,6 +112,7 @@ TMainForm::TMainForm(AppServices& services, QWidget* parent) : QMainWindow(paren
     connect(TabSheet1->Button7, &QPushButton::clicked, this, &TMainForm::Button7Click);
     connect(TabSheet1->Button8, &QPushButton::clicked, this, &TMainForm::Button8Click);
     connect(TabSheet2->Button9, &QPushButton::clicked, TabSheet2, &BatteryPage::Button9Click);
+    connect(TabSheet2, &BatteryPage::heavyLoadRequested, this, &TMainForm::Button2Click);
 
     resize(kOuterSize);
     FormCreate();
@@ -246,6 +247,7 @@ void TMainForm::FormCreate() {
 
 void TMainForm::FormShow() {
     TabSheet1->FormShow();
+    TabSheet2->findRundowns();
 }
 
 void TMainForm::FormActivate() {

@@ -1,15 +1,21 @@
 #include "battery/BatteryPage.h"
 
+#include "app/shared/Dialogs.h"
 #include "app/shared/Globals.h"
+#include "battery/RundownResult.h"
+#include "platform/RundownStorage.h"
 
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QGraphicsLayout>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineSeries>
 #include <QLocale>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -28,6 +34,34 @@ constexpr double kPercentAxisTop = 101;
 constexpr int kBottomLabelWidth = 70;
 // Until the chart has been laid out once.
 constexpr int kDefaultPlotWidth = 600;
+// A journal of a day holds about 1 MB; anything far beyond is not one of ours.
+constexpr std::size_t kMaxJournalBytes = 64u << 20;
+constexpr const char* kProgramVersion = "0.7.1";
+
+const char* const kRundownExplanation =
+    "Разрядный тест измерит, сколько энергии батарея отдаёт на самом деле, от нынешнего заряда до "
+    "выключения. Отключите сеть; экран останется включённым. Тест закончится, когда система уснёт или "
+    "выключится на низком заряде или когда подключат сеть; каждое измерение сразу записывается на диск, и "
+    "результат появится при следующем запуске Vexlin.\n\n"
+    "«Как при работе»: экран включён, без дополнительной нагрузки. «Под нагрузкой»: окно теста "
+    "производительности рисует без остановки, и тест идёт часы, а не сутки; закройте окно, чтобы снять "
+    "нагрузку.";
+
+std::optional<battery::RundownLoad> askRundownLoad(QWidget* parent) {
+    QMessageBox box(QMessageBox::Information, "Разрядный тест", QString::fromUtf8(kRundownExplanation),
+                    QMessageBox::NoButton, parent);
+    auto* work = box.addButton("Как при работе", QMessageBox::AcceptRole);
+    auto* load = box.addButton("Под нагрузкой", QMessageBox::AcceptRole);
+    box.addButton("Отмена", QMessageBox::RejectRole);
+    box.exec();
+    if (box.clickedButton() == work) {
+        return battery::RundownLoad::Work;
+    }
+    if (box.clickedButton() == load) {
+        return battery::RundownLoad::Load;
+    }
+    return std::nullopt;
+}
 
 QLabel* sunkenText(QWidget* parent, const char* name, int x, int y, int width = 129) {
     auto* label = new QLabel(parent);
@@ -87,8 +121,11 @@ double steadySeconds() {
 
 BatteryPage::BatteryPage(AppServices& services, QWidget* parent)
     : QWidget(parent), services_(services), health_(services.results, russianDecimalSeparator()),
-      healthClock_(steadySeconds) {
+      healthClock_(steadySeconds), rundownFolder_(platform::rundownDirectory()),
+      bootId_(platform::readBootId()) {
     setObjectName("TabSheet2");
+    rundownOptions_.programVersion = kProgramVersion;
+    rundownChooser_ = [this] { return askRundownLoad(this); };
     auto* strip = new QWidget;
     strip->setObjectName("TopStrip");
     strip->setFixedHeight(kStripHeight);
@@ -99,6 +136,7 @@ BatteryPage::BatteryPage(AppServices& services, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(strip);
+    layout->addWidget(buildRundownRow());
     layout->addWidget(Chart1, 1);
 }
 
@@ -313,6 +351,184 @@ void BatteryPage::showAnalysis() {
         Timer3->start();
     } else if (!analysis_.running()) {
         Timer3->stop();
+    }
+}
+
+QWidget* BatteryPage::buildRundownRow() {
+    auto* row = new QWidget;
+    row->setObjectName("RundownRow");
+    RundownButton = new QPushButton("Разрядный тест");
+    RundownButton->setObjectName("RundownButton");
+    RundownGroup = new QGroupBox("Разрядный тест идёт");
+    RundownGroup->setObjectName("RundownGroup");
+    RundownGroup->hide();
+    auto* grid = new QGridLayout(RundownGroup);
+    grid->setContentsMargins(6, 2, 6, 2);
+    const auto field = [&](QLabel*& label, const char* name, int r, int c) {
+        label = new QLabel;
+        label->setObjectName(name);
+        grid->addWidget(label, r, c);
+    };
+    field(RundownElapsed, "RundownElapsed", 0, 0);
+    field(RundownDelivered, "RundownDelivered", 0, 1);
+    field(RundownPower, "RundownPower", 0, 2);
+    field(RundownCharge, "RundownCharge", 1, 0);
+    field(RundownForecast, "RundownForecast", 1, 1);
+    RundownStop = new QPushButton("Остановить");
+    RundownStop->setObjectName("RundownStop");
+    grid->addWidget(RundownStop, 1, 2, Qt::AlignRight);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(8, 2, 8, 2);
+    layout->addWidget(RundownButton, 0, Qt::AlignTop);
+    layout->addWidget(RundownGroup, 1);
+    layout->addStretch();
+    RundownTimer = new QTimer(this);
+    RundownTimer->setObjectName("RundownTimer");
+    RundownTimer->setInterval(1000);
+    connect(RundownButton, &QPushButton::clicked, this, &BatteryPage::RundownButtonClick);
+    connect(RundownStop, &QPushButton::clicked, this, &BatteryPage::RundownStopClick);
+    connect(RundownTimer, &QTimer::timeout, this, &BatteryPage::RundownTimerTimer);
+    return row;
+}
+
+void BatteryPage::RundownButtonClick() {
+    if (!services_.batteryHealth || !services_.lane || (rundown_ && rundown_->running())) {
+        return;
+    }
+    const auto load = rundownChooser_();
+    if (!load) {
+        return;
+    }
+    auto options = rundownOptions_;
+    options.bootId = bootId_;
+    rundown_ = std::make_unique<battery::RundownRecorder>(*services_.lane, *services_.batteryHealth,
+                                                          rundownFolder_, std::move(options));
+    if (const auto failure = rundown_->start(*load); !failure.empty()) {
+        rundown_.reset();
+        dialogs().message(this, "Разрядный тест", QString::fromStdString(failure), Dialogs::Icon::Warning);
+        return;
+    }
+    RundownButton->setEnabled(false);
+    RundownGroup->setTitle("Разрядный тест идёт");
+    RundownGroup->show();
+    RundownStop->setEnabled(true);
+    rundownNumber_ = journalNumber(rundown_->file());
+    rundownElapsed_.start();
+    RundownTimer->start();
+    RundownTimerTimer();
+    if (*load == battery::RundownLoad::Load) {
+        // After the click has been handled: the performance window is modal.
+        QTimer::singleShot(0, this, [this] { emit heavyLoadRequested(); });
+    }
+}
+
+void BatteryPage::RundownStopClick() {
+    if (rundown_ && rundown_->running()) {
+        rundown_->stop(battery::JournalEndReason::Stopped);
+        RundownTimerTimer();
+    }
+}
+
+int BatteryPage::journalNumber(const std::filesystem::path& file) const {
+    const auto journals = platform::rundownJournals(rundownFolder_);
+    const auto at = std::find(journals.begin(), journals.end(), file);
+    return static_cast<int>(at - journals.begin()) + 1;
+}
+
+void BatteryPage::putRundownResult(int number, const battery::Journal& journal, bool live) {
+    battery::RundownContext context;
+    context.live = live;
+    context.bootId = bootId_;
+    context.decimalSeparator = russianDecimalSeparator();
+    const auto result = battery::rundownResult(journal, context);
+    services_.results.put(battery::rundownLine(journal, result, number, context.decimalSeparator));
+}
+
+void BatteryPage::RundownTimerTimer() {
+    if (!rundown_) {
+        return;
+    }
+    const bool live = rundown_->running();
+    const auto journal = live ? rundown_->liveJournal() : rundown_->journal();
+    battery::RundownContext context;
+    context.live = live;
+    context.bootId = bootId_;
+    context.decimalSeparator = russianDecimalSeparator();
+    const auto result = battery::rundownResult(journal, context);
+    const double sinceStart = live ? rundownElapsed_.elapsed() / 1000.0 : 0.0;
+    const auto texts = battery::liveTexts(journal, result, sinceStart, context.decimalSeparator);
+    setFieldText(RundownElapsed, texts.elapsed);
+    setFieldText(RundownDelivered, texts.delivered);
+    setFieldText(RundownPower, texts.power);
+    setFieldText(RundownCharge, texts.charge);
+    setFieldText(RundownForecast, texts.forecast);
+    putRundownResult(rundownNumber_, journal, live);
+    if (!live) {
+        RundownTimer->stop();
+        RundownButton->setEnabled(true);
+        RundownStop->setEnabled(false);
+        RundownGroup->setTitle("Разрядный тест окончен");
+        markRundownSeen(rundown_->file());
+        if (const auto failure = rundown_->error(); !failure.empty()) {
+            dialogs().message(this, "Разрядный тест", QString::fromStdString(failure),
+                              Dialogs::Icon::Warning);
+        }
+    }
+}
+
+// Beside a journal, a mark that its end has been told: the next start shows its result without a message.
+std::filesystem::path BatteryPage::seenMark(const std::filesystem::path& journal) {
+    auto mark = journal;
+    mark += ".shown";
+    return mark;
+}
+
+void BatteryPage::markRundownSeen(const std::filesystem::path& journal) {
+    platform::AppendOnlyFile mark;
+    mark.create(seenMark(journal));
+}
+
+void BatteryPage::findRundowns() {
+    if (rundownsFound_ || rundownFolder_.empty()) {
+        return;
+    }
+    rundownsFound_ = true;
+    QStringList messages;
+    const auto journals = platform::rundownJournals(rundownFolder_);
+    for (std::size_t i = 0; i < journals.size(); ++i) {
+        const auto& file = journals[i];
+        const auto text = platform::readWholeFile(file, kMaxJournalBytes);
+        const auto parsed = battery::parseJournal(text.value_or(""));
+        if (!parsed.journal) {
+            results::ResultLine line;
+            line.source = "battery";
+            line.key = "rundown." + std::to_string(i + 1);
+            line.what = "Разрядный тест";
+            line.value = file.filename().string() + ": " +
+                         (text ? parsed.error->message : std::string("журнал не читается"));
+            services_.results.put(line);
+            continue;
+        }
+        putRundownResult(static_cast<int>(i) + 1, *parsed.journal, false);
+        // Said once: a run that ended while Vexlin was not there to see it.
+        std::error_code error;
+        if (std::filesystem::exists(seenMark(file), error)) {
+            continue;
+        }
+        battery::RundownContext context;
+        context.bootId = bootId_;
+        context.decimalSeparator = russianDecimalSeparator();
+        const auto result = battery::rundownResult(*parsed.journal, context);
+        messages.push_back(QString::fromStdString(battery::finishedRunMessage(*parsed.journal, result)));
+        markRundownSeen(file);
+    }
+    // Once the main window is on the screen, not before it.
+    if (!messages.isEmpty()) {
+        QTimer::singleShot(0, this, [this, messages] {
+            for (const auto& message : messages) {
+                dialogs().message(this, "Разрядный тест", message, Dialogs::Icon::Information);
+            }
+        });
     }
 }
 

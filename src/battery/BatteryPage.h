@@ -5,10 +5,16 @@
 #include "battery/ChargeHistory.h"
 #include "battery/DischargeAnalysis.h"
 #include "battery/MonitorTexts.h"
+#include "battery/RundownRecorder.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
+#include <filesystem>
 #include <functional>
+#include <memory>
+#include <optional>
 
+class QGroupBox;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -45,6 +51,27 @@ public:
 
     void Button9Click();
 
+    // The run-down test: the button's message and choice, the live group once a second, and at start the
+    // runs that ended while Vexlin was not running.
+    void RundownButtonClick();
+    void RundownStopClick();
+    void RundownTimerTimer();
+    void findRundowns(); // once, when the main window is first shown
+    battery::RundownRecorder* rundown() { return rundown_.get(); }
+
+signals:
+    // "Под нагрузкой" chosen: the main window opens the performance window, whose drawing is the load.
+    void heavyLoadRequested();
+
+public:
+    // A test keeps the journals in a folder of its own, reads the battery at its own pace and answers the
+    // choice itself.
+    void setRundownFolder(std::filesystem::path folder) { rundownFolder_ = std::move(folder); }
+    void setRundownOptions(battery::RecorderOptions options) { rundownOptions_ = std::move(options); }
+    void setRundownChooser(std::function<std::optional<battery::RundownLoad>()> chooser) {
+        rundownChooser_ = std::move(chooser);
+    }
+
     // Every stored chart point; Series1 holds only what is needed to draw them at the current size and zoom.
     const battery::ChargeHistory& chargeHistory() const { return history_; }
     const battery::DischargeAnalysis& analysis() const { return analysis_; }
@@ -63,7 +90,16 @@ public:
     QLineSeries* Series2 = nullptr; // "Эталонная батарея", never filled
     QValueAxis* LeftAxis = nullptr;
     QCategoryAxis* BottomAxis = nullptr;
-    QTimer* Timer3 = nullptr; // the main window's forecast timer, set by the main window
+    QTimer* Timer3 = nullptr;             // the main window's forecast timer, set by the main window
+    QPushButton* RundownButton = nullptr; // "Разрядный тест"
+    QGroupBox* RundownGroup = nullptr;    // the live view, shown while a run goes on
+    QLabel* RundownElapsed = nullptr;
+    QLabel* RundownDelivered = nullptr;
+    QLabel* RundownPower = nullptr;
+    QLabel* RundownCharge = nullptr;
+    QLabel* RundownForecast = nullptr;
+    QPushButton* RundownStop = nullptr; // "Остановить"
+    QTimer* RundownTimer = nullptr;     // 1000 ms while a run goes on
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -76,6 +112,11 @@ private:
     void redrawSeries();
     void relabelBottomAxis(double xMin, double xMax);
     void showAnalysis();
+    QWidget* buildRundownRow();
+    void putRundownResult(int number, const battery::Journal& journal, bool live);
+    int journalNumber(const std::filesystem::path& file) const;
+    static std::filesystem::path seenMark(const std::filesystem::path& journal);
+    static void markRundownSeen(const std::filesystem::path& journal);
 
     AppServices& services_;
     battery::ChargeHistory history_;
@@ -85,6 +126,14 @@ private:
     bool chartStale_ = false; // points arrived while the chart was hidden
     battery::BatteryHealthMonitor health_;
     std::function<double()> healthClock_;
+    std::unique_ptr<battery::RundownRecorder> rundown_;
+    std::filesystem::path rundownFolder_;
+    battery::RecorderOptions rundownOptions_;
+    std::function<std::optional<battery::RundownLoad>()> rundownChooser_;
+    std::string bootId_;
+    QElapsedTimer rundownElapsed_;
+    int rundownNumber_ = 0; // the running journal's place in the folder: its key "rundown.<n>"
+    bool rundownsFound_ = false;
 };
 
 } // namespace vexlin
