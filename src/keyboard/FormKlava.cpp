@@ -128,7 +128,7 @@ TFormKlava::TFormKlava(AppServices& services, QWidget* parent) : Form(parent, Qt
 }
 
 std::int64_t TFormKlava::steadyMs() const {
-    return steady_.elapsed();
+    return steadyClock ? steadyClock() : steady_.elapsed();
 }
 
 // The count covers one opening; going to another window and back is no new opening.
@@ -363,8 +363,13 @@ bool TFormKlava::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TFormKlava::event(QEvent* event) {
-    if (event->type() == QEvent::WindowDeactivate && loadErrorShowing_) {
-        backFromLoadError_ = true;
+    if (event->type() == QEvent::WindowDeactivate) {
+        if (loadErrorShowing_) {
+            backFromLoadError_ = true;
+        }
+        // Alt+Tab, a notification, a click elsewhere: the keys let go meanwhile are let go in another
+        // program, which gets their key-ups.
+        coverage_.focusLost();
     }
     return Form::event(event);
 }

@@ -55,6 +55,8 @@ public:
 
     // The keys held when the window opens; replaceable so that a test can hold keys.
     std::function<std::vector<std::uint32_t>()> heldKeys;
+    // Milliseconds on a steady clock; replaceable so that a test can let the seconds of a held key pass.
+    std::function<std::int64_t()> steadyClock;
 
     // The five pictures of data/, loaded at every activation and released at close; the sprites already
     // carry their transparency.
