@@ -246,6 +246,15 @@ INSTANTIATE_TEST_SUITE_P(
                     200.0,
                     false,
                     true},
+        // The recording ends before the right burst that the left one's latency puts late.
+        AnalysisRow{"RecordingEndsBeforeTheRightBurst",
+                    {.latencySeconds = 0.7, .noiseRms = kRoomNoise, .recordSeconds = 2.2},
+                    true,
+                    false,
+                    false,
+                    false,
+                    60.0,
+                    200.0},
         // Exact zeros between the bursts: the output looped back in, not a microphone in a room.
         AnalysisRow{"DigitalLoopback", {}, false, false, false, false, 0.0, 0.0, true},
         AnalysisRow{"Silence", {.leftGain = 0.0, .rightGain = 0.0}, false, false, true, false, 0.0, 0.0}),

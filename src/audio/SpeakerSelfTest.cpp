@@ -314,8 +314,11 @@ SelfTestFindings analyseSelfTest(std::span<const float> recording, double rate, 
             findings.left = judgeBurst(blocks, layout, layout.firstBurst + latency, plan.leftHz, plan);
         }
     }
-    findings.right =
-        judgeBurst(blocks, layout, layout.firstBurst + layout.rightOffset + latency, plan.rightHz, plan);
+    // A latency found near the end of its window may put the right burst past the end of the recording.
+    if (layout.fits(layout.firstBurst + layout.rightOffset + latency, recording.size(), blockLength)) {
+        findings.right =
+            judgeBurst(blocks, layout, layout.firstBurst + layout.rightOffset + latency, plan.rightHz, plan);
+    }
     findings.latencySeconds = static_cast<double>(latency) / rate;
     if (findings.microphoneSilent || findings.loopback) {
         for (ChannelFinding* channel : {&findings.left, &findings.right}) {
