@@ -283,7 +283,9 @@ void TSoundForm::startSelfTest() {
         Button2->setEnabled(true);
         startCapture(true);
     } else if (!CaptureSixteenBit) {
-        stopCapture(true);
+        // Switched at once, without waiting for the buffer in flight (a wait runs the event loop, where the
+        // capture would be seen stopped), as the restore afterwards is.
+        stopCapture(false);
         startCapture(true);
     }
     selfTestRunning_ = true;
@@ -337,7 +339,7 @@ void TSoundForm::finishSelfTest(bool judge) {
         selfTestOwnsCapture_ = false;
         Button2Click();
     } else if (CaptureRunning && captureDiffersFromControls()) {
-        stopCapture(true);
+        stopCapture(false);
         startCapture(CheckBox1->isChecked());
     }
     if (selfTestResumesMusic_) {
