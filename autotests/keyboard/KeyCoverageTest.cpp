@@ -114,7 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
 // ----------------------------------------------------------------------
 
 struct Step {
-    enum Kind { Down, Up, RepeatDown, RepeatUp, Synthesised, Tick, Restart, FocusLost } kind;
+    // ReallyHeld: the system says the step's key is held now, and no other (none for keycode 0).
+    enum Kind { Down, Up, RepeatDown, RepeatUp, Synthesised, Tick, Restart, FocusLost, ReallyHeld } kind;
     std::uint32_t keycode = 0;
     std::int64_t timeMs = 0;
     PhysicalKey key{};
@@ -208,6 +209,14 @@ TEST_P(KeyCoverageReplay, CountStuckAndChatter) {
         case Step::FocusLost:
             coverage.focusLost();
             break;
+        case Step::ReallyHeld: {
+            std::vector<std::uint32_t> held;
+            if (step.keycode != 0) {
+                held.push_back(step.keycode);
+            }
+            coverage.keysReallyHeld(held);
+            break;
+        }
         }
     }
     EXPECT_EQ(coverage.total(), 83);
@@ -279,6 +288,21 @@ INSTANTIATE_TEST_SUITE_P(
                     1,
                     {},
                     {},
+                    {}},
+        // The window manager holds the keyboard during Alt+Tab: no focus change, the Alt's key-up goes to it.
+        CoverageRow{"AltLetGoDuringTheWindowManagersGrab",
+                    {},
+                    {down(kLeftAlt, 0), {Step::ReallyHeld, 0, 300}, tick(10000)},
+                    1,
+                    {},
+                    {},
+                    {}},
+        CoverageRow{"HeldOnTheSystemTooIsStuck",
+                    {},
+                    {down(kLeftAlt, 0), {Step::ReallyHeld, kLeftAlt, 300}, tick(10000)},
+                    1,
+                    {},
+                    Names{"Left Alt"},
                     {}},
         CoverageRow{
             "HeldAtStartThenFocusLost", {kHome}, {{Step::FocusLost, 0, 200}, tick(1500)}, 0, {}, {}, {}},

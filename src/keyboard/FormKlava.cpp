@@ -134,7 +134,9 @@ std::int64_t TFormKlava::steadyMs() const {
 // The count covers one opening; going to another window and back is no new opening.
 void TFormKlava::FormShow() {
     loadFailedThisOpening_ = false;
-    coverage_.start(heldKeys ? heldKeys() : std::vector<std::uint32_t>{}, eventClock_.now(steadyMs()));
+    coverage_.start(heldKeys ? heldKeys().value_or(std::vector<std::uint32_t>{})
+                             : std::vector<std::uint32_t>{},
+                    eventClock_.now(steadyMs()));
     showCoverage();
     Timer1->start();
 }
@@ -165,7 +167,7 @@ void TFormKlava::FormClose() {
     loadFailedThisOpening_ = false;
     qApp->removeEventFilter(this);
     Timer1->stop();
-    coverage_.tick(eventClock_.now(steadyMs()));
+    checkHeldKeys();
     for (auto& line : keyboardResultLines(coverage_)) {
         services_.results.put(std::move(line));
     }
@@ -285,9 +287,21 @@ void TFormKlava::Button1Click() {
 }
 
 void TFormKlava::Timer1Timer() {
-    if (coverage_.tick(eventClock_.now(steadyMs()))) {
+    if (checkHeldKeys()) {
         showCoverage();
     }
+}
+
+// A key's release can go where this window does not see it without the window losing the activation: the
+// window manager takes the keyboard while Alt+Tab cycles, and the Alt's key-up goes to it.  What the system
+// says is held settles that before a held key is called stuck.
+bool TFormKlava::checkHeldKeys() {
+    if (heldKeys) {
+        if (const auto held = heldKeys()) {
+            coverage_.keysReallyHeld(*held);
+        }
+    }
+    return coverage_.tick(eventClock_.now(steadyMs()));
 }
 
 void TFormKlava::countKey(const QKeyEvent& event, const std::optional<PhysicalKey>& key) {

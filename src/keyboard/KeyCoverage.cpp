@@ -61,6 +61,23 @@ void KeyCoverage::focusLost() {
     }
 }
 
+void KeyCoverage::keysReallyHeld(std::span<const std::uint32_t> heldKeycodes) {
+    std::array<bool, kKeycodeSlots> held{};
+    for (const std::uint32_t keycode : heldKeycodes) {
+        if (keycode < kKeycodeSlots) {
+            held[keycode] = true;
+        }
+    }
+    for (std::size_t code = 0; code < kKeycodeSlots; ++code) {
+        Slot& slot = slots_[code];
+        if (slot.down && !held[code]) {
+            slot.down = false;
+            slot.heldAtStart = false;
+            slot.everUp = false;
+        }
+    }
+}
+
 int KeyCoverage::slotOf(const KeyStroke& stroke) const {
     if (stroke.x11Keycode != 0) {
         return stroke.x11Keycode < kKeycodeSlots ? static_cast<int>(stroke.x11Keycode) : -1;

@@ -44,6 +44,9 @@ public:
     // The window lost the keyboard focus: the key-ups of the keys down now go to another program, so they
     // are no longer known to be held.  A key counts as stuck only for a hold seen while the window had it.
     void focusLost();
+    // The keys the system says are held now (X11 keycodes): a key thought down that is not among them was let
+    // go where this window did not see it, as while the window manager holds the keyboard for Alt+Tab.
+    void keysReallyHeld(std::span<const std::uint32_t> heldKeycodes);
 
     // True when the count or a fault changed, so that the window shows it afresh.
     bool key(const KeyStroke& stroke);
