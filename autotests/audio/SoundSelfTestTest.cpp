@@ -117,7 +117,7 @@ private slots:
         QTest::newRow("input looped back from the output")
             << 1.0 << 1.0 << false << true << "Левый канал: не проверен"
             << "Правый канал: не проверен"
-            << "Микрофон: вход похож на петлю с выхода звука" << 0.0;
+            << "Микрофон: похоже на петлю с выхода звука" << 0.0;
     }
     void reportsWhatTheMicrophoneHeard() {
         QFETCH(double, leftGain);

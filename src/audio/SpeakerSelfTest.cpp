@@ -350,7 +350,7 @@ std::vector<std::string> selfTestTexts(const SelfTestFindings& findings) {
     if (findings.microphoneSilent) {
         microphone = "Микрофон: тишина — не подключён или выключен";
     } else if (findings.loopback) {
-        microphone = "Микрофон: вход похож на петлю с выхода звука, а не на микрофон (фон — точный ноль)";
+        microphone = "Микрофон: похоже на петлю с выхода звука, не микрофон";
     }
     return {channelText("Левый канал", findings.left, findings),
             channelText("Правый канал", findings.right, findings), microphone};
