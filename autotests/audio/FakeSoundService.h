@@ -14,7 +14,8 @@
 namespace vexlin::testing {
 
 // A sound device in memory: the microphone hears the clips played, through a gain per speaker and an
-// optional mute, with a little latency; capture buffers arrive from a timer as a real device's would.
+// optional mute, with a little latency, over the quiet noise of a room; capture buffers arrive from a timer
+// as a real device's would.
 class FakeSoundService final : public audio::SoundService {
 public:
     FakeSoundService() {
@@ -26,6 +27,8 @@ public:
     double rightGain = 1.0;
     bool microphoneMuted = false;
     bool hasInput = true;
+    // The room's noise at the microphone (RMS, full scale 1): about −70 dBFS; 0 makes the input a loopback.
+    double roomNoise = 0.0003;
     std::vector<audio::InputDeviceCaps> devices{{.description = "Fake microphone",
                                                  .minimumRate = 8000,
                                                  .maximumRate = 48000,
@@ -39,6 +42,7 @@ public:
     void startCapture(const audio::CaptureSettings& settings, BufferHandler onBuffer) override {
         stopCapture(false);
         settings_ = settings;
+        captureSettings.push_back(settings);
         onBuffer_ = std::move(onBuffer);
         open_ = true;
         ++captureStarts;
@@ -126,6 +130,7 @@ public:
     std::string musicOpenError;
     std::vector<bool> musicPlays; // fromStart of each play
     int captureStarts = 0;
+    std::vector<audio::CaptureSettings> captureSettings; // of every start
     int clipsPlayed = 0;
 
 private:
@@ -147,6 +152,7 @@ private:
                     value = (clip_[2 * frame] * leftGain + clip_[2 * frame + 1] * rightGain) / 2.0 / 32768.0;
                 }
             }
+            value += roomNoise * noise();
             if (microphoneMuted) {
                 value = 0.0;
             }
@@ -168,6 +174,13 @@ private:
         });
     }
 
+    // Uniform noise of unit RMS from a fixed seed, so that every run hears the same room.
+    double noise() {
+        seed_ = seed_ * 1664525u + 1013904223u;
+        return (static_cast<double>(seed_ >> 8) / static_cast<double>(1u << 24) - 0.5) * std::sqrt(12.0);
+    }
+
+    std::uint32_t seed_ = 12345;
     audio::CaptureSettings settings_;
     BufferHandler onBuffer_;
     DeviceLossHandler lossHandler_;

@@ -7,6 +7,7 @@
 
 #include <QAudioDevice>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QListWidget>
 #include <QMediaDevices>
 #include <QPushButton>
@@ -32,6 +33,23 @@ private slots:
         AppServices services;
         TSoundForm form(services);
         QCOMPARE(form.ListBox1->count(), 0);
+    }
+
+    // With nothing to record with, the self-test says so at once, as the microphone's verdict.
+    void selfTestFindsNoMicrophone() {
+        ScopedRecordingDialogs recorded;
+        AppServices services;
+        TSoundForm form(services);
+        form.startSelfTest();
+        QVERIFY(!form.selfTestRunning());
+        const QStringList lines = form.SelfTestLabel->text().split('\n');
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines[0], QString("Левый канал: не проверен — нет микрофона"));
+        QCOMPARE(lines[2], QString("Микрофон: не найден — в системе нет устройства записи"));
+        const auto* microphone = services.results.find("audio", "microphone");
+        QVERIFY(microphone != nullptr);
+        QCOMPARE(microphone->judgement, results::Verdict::Bad);
+        QVERIFY(form.SelfTestButton->isEnabled());
     }
 
     void stopEndsAtOnce_data() {

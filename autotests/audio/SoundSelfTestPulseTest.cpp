@@ -1,5 +1,6 @@
 // The self-test on the test desktop's sound server: the null sink heard through the microphone remapped from
-// its monitor, a sink that routes only its left channel on, and a muted microphone.  The sound back end reads
+// its monitor (with the room noise the test desktop plays into the sink, or it would be a loopback), a sink
+// that routes only its left channel on, and a muted microphone.  The sound back end reads
 // the default devices once per process, so each case runs the window in a child process started after the
 // devices were set up.
 
@@ -106,7 +107,8 @@ private slots:
         }
         const QStringList lines = QString::fromUtf8(child.readAllStandardOutput()).trimmed().split('\n');
         qInfo("%s", qPrintable(lines.join(" | ")));
-        QCOMPARE(lines.size(), 3);
+        // Verdicts on the channels come with the note on what a mono recording cannot tell.
+        QCOMPARE(lines.size(), left.endsWith("слышен") ? 4 : 3);
         QVERIFY2(lines[0].startsWith(left), qPrintable(lines[0]));
         QVERIFY2(lines[1].startsWith(right), qPrintable(lines[1]));
         QVERIFY2(lines[2].startsWith(microphone), qPrintable(lines[2]));

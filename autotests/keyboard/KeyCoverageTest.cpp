@@ -23,14 +23,16 @@ constexpr std::uint32_t kRightShift = 62;
 constexpr std::uint32_t kLeftCtrl = 37;
 constexpr std::uint32_t kF5 = 71;
 constexpr std::uint32_t kHome = 110;
+constexpr std::uint32_t kLeftAlt = 64;
+constexpr std::uint32_t kRightAlt = 108;
 constexpr std::uint32_t kWireless = 246; // not on the picture, not in the key table
 
 // --- the keys of the picture -------------------------------------------------------------------------------
 
 TEST(PictureKeys, EveryKeyDrawnOnceWithAUniqueName) {
     const auto keys = pictureKeys();
-    // 81 keys: the rows of the picture, both Shift and both Ctrl keys; code 43 is no key.
-    EXPECT_EQ(keys.size(), 81u);
+    // 83 keys: the rows of the picture, both Shift, Ctrl and Alt keys; code 43 is no key, Fn sends nothing.
+    EXPECT_EQ(keys.size(), 83u);
     std::set<std::string> names;
     std::set<std::uint32_t> keycodes;
     for (const auto& key : keys) {
@@ -95,7 +97,10 @@ INSTANTIATE_TEST_SUITE_P(
         PictureKeyRow{"Comma", {}, 59, "Comma", {{385, 189}}},
         PictureKeyRow{"Grave", {}, 49, "`", {{34, 77}}}, PictureKeyRow{"F12", {}, 96, "F12", {{459, 50}}},
         PictureKeyRow{"LeftWindows", {}, 133, "Win", {}},
-        PictureKeyRow{"KeypadEnterIsNotEnter", {}, 104, "", {}}, PictureKeyRow{"Alt", {}, 64, "", {}},
+        PictureKeyRow{"KeypadEnterIsNotEnter", {}, 104, "", {}},
+        PictureKeyRow{"LeftAltDrawnUnlit", {}, kLeftAlt, "Left Alt", {{156, 227}}},
+        PictureKeyRow{"RightAltDrawnUnlit", {}, kRightAlt, "Right Alt", {{386, 227}}},
+        PictureKeyRow{"SynthesisedAltGrIsTheRightAlt", {18, true}, 0, "Right Alt", {}},
         PictureKeyRow{"VolumeUp", {}, 123, "", {}}, PictureKeyRow{"Wireless", {}, kWireless, "", {}},
         PictureKeyRow{"OutOfRange", {}, 4000, "", {}},
         PictureKeyRow{"SynthesisedRightCtrl", {17, true}, 0, "Right Ctrl", {}},
@@ -109,7 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
 // ----------------------------------------------------------------------
 
 struct Step {
-    enum Kind { Down, Up, RepeatDown, RepeatUp, Synthesised, Tick, Restart } kind;
+    // ReallyHeld: the system says the step's key is held now, and no other (none for keycode 0).
+    enum Kind { Down, Up, RepeatDown, RepeatUp, Synthesised, Tick, Restart, FocusLost, ReallyHeld } kind;
     std::uint32_t keycode = 0;
     std::int64_t timeMs = 0;
     PhysicalKey key{};
@@ -200,9 +206,20 @@ TEST_P(KeyCoverageReplay, CountStuckAndChatter) {
         case Step::Restart:
             coverage.restart(step.timeMs);
             break;
+        case Step::FocusLost:
+            coverage.focusLost();
+            break;
+        case Step::ReallyHeld: {
+            std::vector<std::uint32_t> held;
+            if (step.keycode != 0) {
+                held.push_back(step.keycode);
+            }
+            coverage.keysReallyHeld(held);
+            break;
+        }
         }
     }
-    EXPECT_EQ(coverage.total(), 81);
+    EXPECT_EQ(coverage.total(), 83);
     EXPECT_EQ(coverage.pressed(), row.pressed);
     EXPECT_EQ(static_cast<int>(coverage.untestedKeys().size()), coverage.total() - row.pressed);
     if (row.pressed >= coverage.total() - 5) {
@@ -218,11 +235,18 @@ INSTANTIATE_TEST_SUITE_P(
     Sequences, KeyCoverageReplay,
     testing::Values(
         CoverageRow{"Nothing", {}, {}, 0, {}, {}, {}},
-        CoverageRow{"FullCoverage", {}, pressEveryKey(), 81, {}, {}, {}},
+        CoverageRow{"FullCoverage", {}, pressEveryKey(), 83, {}, {}, {}},
+        CoverageRow{"EveryKeyButTheAlts",
+                    {},
+                    pressEveryKey(kLeftAlt, kRightAlt),
+                    81,
+                    Names{"Left Alt", "Right Alt"},
+                    {},
+                    {}},
         CoverageRow{"MissingKeysInPictureOrder",
                     {},
                     pressEveryKey(kRightShift, kF5),
-                    79,
+                    81,
                     Names{"F5", "Right Shift"},
                     {},
                     {}},
@@ -256,6 +280,54 @@ INSTANTIATE_TEST_SUITE_P(
                     1,
                     {},
                     Names{"Left Ctrl"},
+                    {}},
+        // Alt+Tab: the Alt's key-up goes to the window switched to.
+        CoverageRow{"AltLetGoInAnotherWindow",
+                    {},
+                    {down(kLeftAlt, 0), {Step::FocusLost, 0, 150}, tick(10000), tick(20000)},
+                    1,
+                    {},
+                    {},
+                    {}},
+        // The window manager holds the keyboard during Alt+Tab: no focus change, the Alt's key-up goes to it.
+        CoverageRow{"AltLetGoDuringTheWindowManagersGrab",
+                    {},
+                    {down(kLeftAlt, 0), {Step::ReallyHeld, 0, 300}, tick(10000)},
+                    1,
+                    {},
+                    {},
+                    {}},
+        CoverageRow{"HeldOnTheSystemTooIsStuck",
+                    {},
+                    {down(kLeftAlt, 0), {Step::ReallyHeld, kLeftAlt, 300}, tick(10000)},
+                    1,
+                    {},
+                    Names{"Left Alt"},
+                    {}},
+        CoverageRow{
+            "HeldAtStartThenFocusLost", {kHome}, {{Step::FocusLost, 0, 200}, tick(1500)}, 0, {}, {}, {}},
+        CoverageRow{"FocusLostIsNoChatterAfter",
+                    {},
+                    {down(kA, 0), up(kA, 50), {Step::FocusLost, 0, 55}, down(kA, 60), up(kA, 120)},
+                    1,
+                    {},
+                    {},
+                    {}},
+        CoverageRow{
+            "HeldAgainAfterTheFocusCameBack",
+            {},
+            {down(kA, 0), {Step::FocusLost, 0, 100}, {Step::RepeatDown, kA, 5000}, tick(14999), tick(15000)},
+            1,
+            {},
+            Names{"A"},
+            {}},
+        // The timer has no event of its own: the key is named as its key-down was.
+        CoverageRow{"UnknownKeyFoundByTheTimerNamedAsLogged",
+                    {},
+                    {down(kWireless, 0), tick(10000)},
+                    0,
+                    {},
+                    Names{"Wireless"},
                     {}},
         CoverageRow{"StuckNamedOnce",
                     {},
@@ -393,11 +465,11 @@ TEST(KeyboardResults, LinesOfAnOpening) {
         EXPECT_EQ(line.source, "keyboard");
     }
     EXPECT_EQ(lines[0].key, "coverage");
-    EXPECT_EQ(lines[0].value, "79 из 81");
+    EXPECT_EQ(lines[0].value, "81 из 83");
     EXPECT_EQ(lines[0].judgement, results::Verdict::Warning);
     ASSERT_NE(factOf(lines[0], "pressed"), nullptr);
-    EXPECT_EQ(factOf(lines[0], "pressed")->value, results::FactValue(std::int64_t{79}));
-    EXPECT_EQ(factOf(lines[0], "total")->value, results::FactValue(std::int64_t{81}));
+    EXPECT_EQ(factOf(lines[0], "pressed")->value, results::FactValue(std::int64_t{81}));
+    EXPECT_EQ(factOf(lines[0], "total")->value, results::FactValue(std::int64_t{83}));
 
     EXPECT_EQ(lines[1].key, "untested_keys");
     EXPECT_EQ(lines[1].value, "F5, Right Shift");
@@ -413,7 +485,7 @@ TEST(KeyboardResults, LinesOfAnOpening) {
     EXPECT_EQ(lines[3].key, "chatter_keys");
     EXPECT_EQ(lines[3].value, "A");
     EXPECT_EQ(factOf(lines[3], "count")->value, results::FactValue(std::int64_t{1}));
-    EXPECT_EQ(coverageText(coverage), "Проверено клавиш: 79 из 81");
+    EXPECT_EQ(coverageText(coverage), "Проверено клавиш: 81 из 83");
     EXPECT_EQ(faultText(coverage), "Залипание: Left Shift; дребезг: A");
 }
 
@@ -425,7 +497,7 @@ TEST(KeyboardResults, CleanKeyboard) {
         coverage.key({key.key, key.x11Keycode, false, false, 50, {}});
     }
     const auto lines = keyboardResultLines(coverage);
-    EXPECT_EQ(lines[0].value, "81 из 81");
+    EXPECT_EQ(lines[0].value, "83 из 83");
     for (const auto& line : lines) {
         EXPECT_EQ(line.judgement, results::Verdict::Good) << line.key;
     }

@@ -100,6 +100,7 @@ public:
             h.log("frames read");
             return next(h.frameTexts, h.lastFrameText);
         }
+        std::string notDrawnReason() const override { return h.notDrawn; }
         Harness& h;
         bool shown = false;
     };
@@ -162,6 +163,7 @@ public:
     std::string lastFrameText = "60";
     std::deque<std::string> clockTexts;
     std::string lastClockText = "2000,00";
+    std::string notDrawn; // why the performance window draws nothing; empty: it draws
     std::vector<std::string> events;
     std::vector<std::string> errors;
 
@@ -452,22 +454,28 @@ INSTANTIATE_TEST_SUITE_P(
                       BadTextRow{"clock_with_point_under_comma_locale", true, ",", "1596.03",
                                  "'1596.03' is not a valid floating point value"},
                       BadTextRow{"clock_with_unit", true, ".", "1596.03 MHz",
-                                 "'1596.03 MHz' is not a valid floating point value"}),
+                                 "'1596.03 MHz' is not a valid floating point value"},
+                      // A clock that has measured nothing is seen at once, not waited for without end.
+                      BadTextRow{"clock_empty", true, ",", "", "'' is not a valid floating point value"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(FullTestSequencer, ClockNotYetMeasuredIsWaitedFor) {
+// Where the performance window cannot draw, its counter's zeros are no frame rate: the part did not run.
+TEST(FullTestSequencer, PerformanceWithoutAFrameIsNotRun) {
     Harness h;
-    h.clockTexts = {"", "", ""};
-    h.lastClockText = "2000,00";
+    h.notDrawn = "OpenGL недоступен";
+    h.lastFrameText = "0";
     h.sequencer.start(",");
-    std::vector<int> steps = h.runToTheEnd();
-    EXPECT_TRUE(h.errors.empty());
-    // Tick 11 reaches the clock and finds nothing yet; so do ticks 12 and 13.
-    EXPECT_EQ(steps[10], 17);
-    EXPECT_EQ(steps[11], 17);
-    EXPECT_EQ(steps[12], 17);
-    EXPECT_EQ(steps[13], 18);
-    EXPECT_EQ(h.sequencer.clockSamples(), std::vector<double>(8, 2000.0));
+    h.runToTheEnd();
+    const auto* line = h.store.find("full_test", "average_fps");
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->value, "не выполнен");
+    EXPECT_EQ(line->verdict, "OpenGL недоступен");
+    EXPECT_EQ(line->judgement, results::Verdict::None);
+    ASSERT_EQ(line->facts.size(), 1u);
+    EXPECT_EQ(line->facts[0].name, "not_run_reason");
+    EXPECT_EQ(line->facts[0].value, results::FactValue(std::string("OpenGL недоступен")));
+    ASSERT_NE(h.store.find("full_test", "average_cpu_mhz"), nullptr); // the rest went on
+    EXPECT_EQ(h.sequencer.clockSamples().size(), std::size_t(kClockSamples));
 }
 
 TEST(FullTestSequencer, UserClosingThePerformanceWindowEarlyGoesOnWithTheKeyboard) {

@@ -96,6 +96,25 @@ TEST(ReportOperations, EmptyInventoryBeforeAnyFullTest) {
     EXPECT_EQ(flatten(reportOperations(emptyInventory())), expected);
 }
 
+// A performance part that drew no frame says so in both places, never 0.00 FPS.
+TEST(ReportOperations, PerformanceNotRunIsNoFrameRate) {
+    ReportInputs in = emptyInventory();
+    results::ResultLine line;
+    line.source = "full_test";
+    line.key = "average_fps";
+    line.what = "Тест производительности";
+    line.value = "не выполнен";
+    line.verdict = "OpenGL недоступен";
+    line.facts = {{"not_run_reason", std::string("OpenGL недоступен"), ""}};
+    in.results = {line};
+    const std::string text = flatten(reportOperations(in));
+    EXPECT_NE(text.find("+Тест производительности: -не выполнен¶¶"), std::string::npos) << text;
+    EXPECT_EQ(text.find("FPS"), std::string::npos) << text;
+    EXPECT_NE(text.find("+Тест производительности: -не выполнен — OpenGL недоступен"), std::string::npos);
+    EXPECT_EQ(notRunReason(in.results, "average_fps"), "OpenGL недоступен");
+    EXPECT_EQ(notRunReason(in.results, "average_cpu_mhz"), "");
+}
+
 TEST(ReportOperations, FilledInventoryInTheOrderOfThePage) {
     ReportInputs in = emptyInventory();
     in.osName = "Debian GNU/Linux 12 (bookworm) ";

@@ -16,7 +16,9 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QtTest>
+#include <ctime>
 
 using namespace vexlin;
 
@@ -152,12 +154,26 @@ private slots:
         testing::TempDir dir;
         const QString folder = QString::fromStdString(dir.path().string());
         ScopedRecordingDialogs recorded;
+        // A machine three hours east of Greenwich, whatever this one's zone.
+        const QByteArray zone = qgetenv("TZ");
+        qputenv("TZ", "<+03>-3");
+        tzset();
         const auto outcome = report::generateReport(services_, sources_, nullptr, folder);
+        if (zone.isNull()) {
+            qunsetenv("TZ");
+        } else {
+            qputenv("TZ", zone);
+        }
+        tzset();
         QVERIFY(outcome.saved);
         QFile file(outcome.jsonPath);
         QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        // The time as written, not as a reader makes of it: with its offset, as the format promises.
+        const QRegularExpression created(R"("created": "\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\+03:00",)");
+        QVERIFY2(created.match(QString::fromUtf8(bytes)).hasMatch(), bytes.left(200).constData());
         QJsonParseError error;
-        const auto json = QJsonDocument::fromJson(file.readAll(), &error).object();
+        const auto json = QJsonDocument::fromJson(bytes, &error).object();
         QCOMPARE(error.error, QJsonParseError::NoError);
         QCOMPARE(json["program"]["version"].toString(), QString("0.7.1"));
         QCOMPARE(json["results"]["average_fps"].toDouble(), 57.5);

@@ -149,7 +149,7 @@ void TSoundForm::createControls() {
     SelfTestButton->setToolTip("Проверка динамиков и микрофона: тон слева, затем справа");
     SelfTestLabel = new QLabel(GroupBox2);
     SelfTestLabel->setObjectName("SelfTestLabel");
-    SelfTestLabel->setGeometry(284, 82, 400, 50);
+    SelfTestLabel->setGeometry(284, 80, 400, 54);
     SelfTestLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     TimerSelfTest = new QTimer(this);
     TimerSelfTest->setObjectName("TimerSelfTest");
@@ -175,12 +175,12 @@ void TSoundForm::Button1Click() {
         return;
     }
     Label3->clear();
-    startCapture();
+    startCapture(CheckBox1->isChecked());
 }
 
-void TSoundForm::startCapture() {
+void TSoundForm::startCapture(bool sixteenBit) {
     CaptureBufferSamples = audio::captureBufferSamples(TrackBar1->value());
-    CaptureSixteenBit = CheckBox1->isChecked();
+    CaptureSixteenBit = sixteenBit;
     WaveformPoints.assign(static_cast<std::size_t>(CaptureBufferSamples), {});
     CaptureRunning = true;
     ++captureStarts_;
@@ -215,8 +215,14 @@ void TSoundForm::stopCapture(bool waitForBuffer) {
     stopping_ = false;
 }
 
+bool TSoundForm::captureDiffersFromControls() const {
+    return CaptureSixteenBit != CheckBox1->isChecked() ||
+           CaptureBufferSamples != audio::captureBufferSamples(TrackBar1->value());
+}
+
 void TSoundForm::restartCapture() {
-    if (CaptureRunning && !stopping_) {
+    // The self-test keeps its own recording going; the new settings apply when it ends.
+    if (CaptureRunning && !stopping_ && !selfTestRunning_) {
         Button2Click();
         Button1Click();
     }
@@ -315,6 +321,25 @@ void TSoundForm::startSelfTest() {
     if (selfTestRunning_ || stopping_) {
         return;
     }
+    if (sound_->inputDevices().empty()) {
+        // Nothing to record with: that is the microphone's verdict, not a recording too short.
+        selfTestFindings_ = audio::noMicrophoneFindings(selfTestPlan_);
+        showSelfTestFindings();
+        return;
+    }
+    // 8-bit samples hold about 48 dB, too little to hear a burst over a quiet room: the test records 16-bit
+    // whatever the window shows, and the window's own width comes back afterwards.
+    selfTestOwnsCapture_ = !CaptureRunning;
+    if (selfTestOwnsCapture_) {
+        Button1->setEnabled(false);
+        Button2->setEnabled(true);
+        startCapture(true);
+    } else if (!CaptureSixteenBit) {
+        // Switched at once, without waiting for the buffer in flight (a wait runs the event loop, where the
+        // capture would be seen stopped), as the restore afterwards is.
+        stopCapture(false);
+        startCapture(true);
+    }
     selfTestRunning_ = true;
     selfTestClipStarted_ = false;
     selfTestFinishing_ = false;
@@ -325,10 +350,6 @@ void TSoundForm::startSelfTest() {
     selfTestResumesMusic_ = sound_->musicPlaying();
     if (selfTestResumesMusic_) {
         sound_->stopMusic(); // paused: it goes on from here afterwards
-    }
-    selfTestOwnsCapture_ = !CaptureRunning;
-    if (selfTestOwnsCapture_) {
-        Button1Click();
     }
     // The clip starts with the first recorded buffer; an input that records nothing ends the test here.
     TimerSelfTest->start(static_cast<int>(selfTestPlan_.recordSeconds * 1000) + 3000);
@@ -369,6 +390,9 @@ void TSoundForm::finishSelfTest(bool judge) {
     if (selfTestOwnsCapture_) {
         selfTestOwnsCapture_ = false;
         Button2Click();
+    } else if (CaptureRunning && captureDiffersFromControls()) {
+        stopCapture(false);
+        startCapture(CheckBox1->isChecked());
     }
     if (selfTestResumesMusic_) {
         selfTestResumesMusic_ = false;
@@ -379,10 +403,19 @@ void TSoundForm::finishSelfTest(bool judge) {
         SelfTestLabel->clear();
         return;
     }
-    selfTestFindings_ = audio::analyseSelfTest(selfTestRecording_, audio::kCaptureRate, selfTestPlan_);
+    selfTestFindings_ = audio::analyseSelfTest(selfTestRecording_, audio::kCaptureRate, selfTestPlan_,
+                                               selfTestClipStartedAt_);
+    showSelfTestFindings();
+}
+
+void TSoundForm::showSelfTestFindings() {
     QStringList lines;
     for (const std::string& text : audio::selfTestTexts(selfTestFindings_)) {
         lines << QString::fromStdString(text);
+    }
+    const auto& f = selfTestFindings_;
+    if (f.measured && !f.microphoneSilent && !f.loopback && !f.noMicrophone) {
+        lines << QString::fromUtf8(audio::kMonoCaptureNote);
     }
     SelfTestLabel->setText(lines.join('\n'));
     for (results::ResultLine& line : audio::selfTestResults(selfTestFindings_)) {

@@ -97,7 +97,9 @@ public:
 private:
     void createControls();
     void fillDeviceList();
-    void startCapture();
+    void startCapture(bool sixteenBit);
+    // Capture running at another width or buffer size than the window's controls ask for.
+    bool captureDiffersFromControls() const;
     void stopCapture(bool waitForBuffer);
     void restartCapture();
     void WaveInData(const std::vector<std::uint8_t>& buffer);
@@ -119,6 +121,7 @@ private:
     // Self-test.
     void recordSelfTest(const std::vector<std::uint8_t>& buffer);
     void finishSelfTest(bool judge);
+    void showSelfTestFindings();
     audio::SelfTestPlan selfTestPlan_;
     audio::SelfTestFindings selfTestFindings_;
     std::vector<float> selfTestRecording_;

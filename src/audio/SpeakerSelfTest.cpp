@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 namespace vexlin::audio {
 namespace {
@@ -55,71 +56,102 @@ double meanSquare(std::span<const float> samples) {
     return samples.empty() ? 0.0 : sum / static_cast<double>(samples.size());
 }
 
-struct BlockPowers {
-    std::vector<double> at;
-    std::vector<double> beside; // the louder of the two neighbours
+// The blocks a recording is analysed in: 50 ms, Hann-windowed, so 20 Hz wide bins, narrow enough to find a
+// burst well below broadband noise.
+struct Blocks {
+    std::span<const float> recording;
+    double rate = 0.0;
+    std::size_t length = 0;
+    std::vector<double> window;
+    double windowSum = 0.0;
+
+    Blocks(std::span<const float> samples, double sampleRate, std::size_t blockLength)
+        : recording(samples), rate(sampleRate), length(blockLength), window(hannWindow(blockLength)) {
+        for (const double w : window) {
+            windowSum += w;
+        }
+    }
+
+    // The mean power of a sine at `hz` over `count` blocks one after another from sample `start`.
+    double meanPower(std::size_t start, std::size_t count, double hz) const {
+        double sum = 0.0;
+        for (std::size_t i = 0; i < count; ++i) {
+            sum += tonePower(recording.subspan(start + i * length, length), window, windowSum, hz, rate);
+        }
+        return count > 0 ? sum / static_cast<double>(count) : 0.0;
+    }
 };
 
-BlockPowers blockPowers(std::span<const float> recording, std::size_t blockLength, double hz, double rate) {
-    BlockPowers powers;
-    const std::vector<double> window = hannWindow(blockLength);
-    double windowSum = 0.0;
-    for (const double w : window) {
-        windowSum += w;
-    }
-    for (std::size_t start = 0; start + blockLength <= recording.size(); start += blockLength) {
-        const auto block = recording.subspan(start, blockLength);
-        powers.at.push_back(tonePower(block, window, windowSum, hz, rate));
-        powers.beside.push_back(std::max(tonePower(block, window, windowSum, hz - kNeighbourHz, rate),
-                                         tonePower(block, window, windowSum, hz + kNeighbourHz, rate)));
-    }
-    return powers;
-}
+// Where the bursts are looked for, in samples of the recording.
+struct Layout {
+    std::size_t backgroundBlocks = 0;
+    std::size_t burstBlocks = 0;
+    std::size_t firstBurst = 0;  // where the left burst starts with no latency at all
+    std::size_t rightOffset = 0; // from the left burst's start to the right one's
+    std::size_t burstLength = 0;
+    std::size_t margin = 0; // from a burst's start to the stretch that is measured
+    std::size_t latencyStep = 0;
+    std::size_t maxLatency = 0;
 
-ChannelFinding findBurst(std::span<const float> recording, double rate, double hz, std::size_t blockLength,
-                         std::size_t backgroundBlocks, std::size_t burstBlocks) {
+    // The measured stretch of a burst starting at `burstStart` lies within the recording.
+    bool fits(std::size_t burstStart, std::size_t size, std::size_t blockLength) const {
+        return burstStart + margin + burstBlocks * blockLength <= size;
+    }
+};
+
+ChannelFinding judgeBurst(const Blocks& blocks, const Layout& layout, std::size_t burstStart, double hz,
+                          const SelfTestPlan& plan) {
     ChannelFinding finding;
     finding.frequencyHz = hz;
-    const BlockPowers powers = blockPowers(recording, blockLength, hz, rate);
-    if (powers.at.size() < backgroundBlocks + burstBlocks) {
-        return finding;
-    }
-    double background = 0.0;
-    for (std::size_t i = 0; i < backgroundBlocks; ++i) {
-        background += powers.at[i];
-    }
-    background /= static_cast<double>(backgroundBlocks);
-
-    // The loudest stretch of a burst's length after the background part.
-    double best = -1.0;
-    std::size_t bestStart = backgroundBlocks;
-    for (std::size_t start = backgroundBlocks; start + burstBlocks <= powers.at.size(); ++start) {
-        double sum = 0.0;
-        for (std::size_t i = start; i < start + burstBlocks; ++i) {
-            sum += powers.at[i];
-        }
-        if (sum > best) {
-            best = sum;
-            bestStart = start;
-        }
-    }
-    double beside = 0.0;
-    for (std::size_t i = bestStart; i < bestStart + burstBlocks; ++i) {
-        beside += powers.beside[i];
-    }
-    const double burst = best / static_cast<double>(burstBlocks);
-    beside /= static_cast<double>(burstBlocks);
+    const double background = blocks.meanPower(0, layout.backgroundBlocks, hz);
+    const std::size_t from = burstStart + layout.margin;
+    const double burst = blocks.meanPower(from, layout.burstBlocks, hz);
+    const double beside = std::max(blocks.meanPower(from, layout.burstBlocks, hz - kNeighbourHz),
+                                   blocks.meanPower(from, layout.burstBlocks, hz + kNeighbourHz));
 
     const double backgroundDb = floored(toDb(background));
+    const double besideDb = floored(toDb(beside));
     finding.levelDbfs = floored(toDb(burst));
     finding.snrDb = finding.levelDbfs - backgroundDb;
-    const double contrastDb = finding.levelDbfs - floored(toDb(beside));
+    const double contrastDb = finding.levelDbfs - besideDb;
     finding.heard = finding.snrDb >= kHeardSnrDb && contrastDb >= kHeardSnrDb;
+    // Even played straight into the microphone, the burst would not stand clear of this.
+    finding.masked = !finding.heard && std::max(backgroundDb, besideDb) + kHeardSnrDb > plan.burstDbfs;
 
-    const auto first = recording.begin() + static_cast<std::ptrdiff_t>(bestStart * blockLength);
-    const auto last = first + static_cast<std::ptrdiff_t>(burstBlocks * blockLength);
+    const auto first = blocks.recording.begin() + static_cast<std::ptrdiff_t>(from);
+    const auto last = first + static_cast<std::ptrdiff_t>(layout.burstBlocks * blocks.length);
     finding.clipped = std::any_of(first, last, [](float v) { return std::abs(v) >= kClipLevel; });
     return finding;
+}
+
+// The latency of the burst at `hz`, due `offset` samples after the left one: every latency whose measured
+// stretch lies wholly inside the burst gives about its full power, so the burst's onset is where the middle
+// of that plateau puts it.  Nullopt when no latency in the window leaves the stretch inside the recording.
+std::optional<std::size_t> burstLatency(const Blocks& blocks, const Layout& layout, std::size_t offset,
+                                        double hz) {
+    std::vector<double> powers;
+    for (std::size_t latency = 0; latency <= layout.maxLatency; latency += layout.latencyStep) {
+        const std::size_t start = layout.firstBurst + offset + latency;
+        if (!layout.fits(start, blocks.recording.size(), blocks.length)) {
+            break;
+        }
+        powers.push_back(blocks.meanPower(start + layout.margin, layout.burstBlocks, hz));
+    }
+    if (powers.empty()) {
+        return std::nullopt;
+    }
+    const auto loudest =
+        static_cast<std::size_t>(std::max_element(powers.begin(), powers.end()) - powers.begin());
+    constexpr double kPlateau = 0.8; // within 1 dB of the loudest
+    std::size_t first = loudest;
+    std::size_t last = loudest;
+    while (first > 0 && powers[first - 1] >= kPlateau * powers[loudest]) {
+        --first;
+    }
+    while (last + 1 < powers.size() && powers[last + 1] >= kPlateau * powers[loudest]) {
+        ++last;
+    }
+    return (first + last) / 2 * layout.latencyStep;
 }
 
 std::string decibels(double db) {
@@ -135,10 +167,16 @@ std::string dbfs(double db) {
     return (rounded < 0 ? "−" : "") + std::to_string(std::labs(rounded)) + " дБFS";
 }
 
-std::string channelText(const char* name, const ChannelFinding& finding, bool microphoneSilent) {
+std::string channelText(const char* name, const ChannelFinding& finding, const SelfTestFindings& all) {
     std::string text = std::string(name) + ": ";
-    if (microphoneSilent) {
+    if (all.microphoneSilent) {
         return text + "не проверен — микрофон ничего не слышит";
+    }
+    if (all.loopback) {
+        return text + "не проверен — записан сам выход звука, а не микрофон";
+    }
+    if (finding.masked) {
+        return text + "слишком шумно для проверки";
     }
     if (!finding.heard) {
         return text + "не слышен";
@@ -157,7 +195,7 @@ results::ResultLine channelLine(const char* key, const char* what, const std::st
     line.key = key;
     line.what = what;
     line.verdict = text;
-    if (all.microphoneSilent || !all.measured) {
+    if (all.microphoneSilent || all.loopback || all.noMicrophone || !all.measured || finding.masked) {
         line.judgement = results::Verdict::None;
     } else {
         line.judgement = finding.heard ? results::Verdict::Good : results::Verdict::Bad;
@@ -168,7 +206,9 @@ results::ResultLine channelLine(const char* key, const char* what, const std::st
                   {"level_dbfs", finding.levelDbfs, "dBFS"},
                   {"background_dbfs", all.backgroundDbfs, "dBFS"},
                   {"frequency_hz", finding.frequencyHz, "Hz"},
-                  {"clipped", finding.clipped, ""}};
+                  {"clipped", finding.clipped, ""},
+                  {"masked", finding.masked, ""},
+                  {"latency_ms", all.latencySeconds * 1000.0, "ms"}};
     return line;
 }
 
@@ -218,7 +258,8 @@ void appendCaptureSamples(std::span<const std::uint8_t> buffer, bool sixteenBit,
     }
 }
 
-SelfTestFindings analyseSelfTest(std::span<const float> recording, double rate, const SelfTestPlan& plan) {
+SelfTestFindings analyseSelfTest(std::span<const float> recording, double rate, const SelfTestPlan& plan,
+                                 std::size_t clipStart) {
     SelfTestFindings findings;
     findings.left.frequencyHz = plan.leftHz;
     findings.right.frequencyHz = plan.rightHz;
@@ -226,57 +267,119 @@ SelfTestFindings analyseSelfTest(std::span<const float> recording, double rate, 
     if (blockLength < 8 || !(rate > 0.0)) {
         return findings;
     }
-    // 50 ms blocks: 20 Hz wide bins, narrow enough to find a burst well below broadband noise.
+    const auto samples = [rate](double seconds) {
+        return static_cast<std::size_t>(std::lround(seconds * rate));
+    };
+    Layout layout;
     // The background: the part of the lead that has surely been recorded before the first burst can arrive.
-    const auto backgroundBlocks =
+    layout.backgroundBlocks =
         std::max<std::size_t>(1, static_cast<std::size_t>(plan.leadSeconds * 0.8 / kBlockSeconds));
-    // A stretch a little shorter than a burst, so that latency jitter and fades do not lower it.
-    const auto burstBlocks =
+    // A stretch a little shorter than a burst, in its middle, so that the fades and a latency found a little
+    // off do not lower it.
+    layout.burstBlocks =
         std::max<std::size_t>(1, static_cast<std::size_t>(plan.burstSeconds * 0.7 / kBlockSeconds));
-    const std::size_t needed = blockLength * (backgroundBlocks + burstBlocks);
-    if (recording.size() < needed) {
+    layout.burstLength = samples(plan.burstSeconds);
+    layout.margin = layout.burstLength > layout.burstBlocks * blockLength
+                        ? (layout.burstLength - layout.burstBlocks * blockLength) / 2
+                        : 0;
+    layout.firstBurst = clipStart + samples(plan.leadSeconds);
+    layout.rightOffset = samples(plan.burstSeconds + plan.gapSeconds);
+    layout.latencyStep = std::max<std::size_t>(1, samples(0.01));
+    layout.maxLatency = samples(std::max(0.0, plan.maxLatencySeconds));
+
+    const std::size_t background = layout.backgroundBlocks * blockLength;
+    if (recording.size() < background || layout.firstBurst < background ||
+        !layout.fits(layout.firstBurst + layout.rightOffset, recording.size(), blockLength)) {
         return findings;
     }
     findings.measured = true;
-    findings.backgroundDbfs = floored(toDb(meanSquare(recording.first(backgroundBlocks * blockLength))));
+    const double backgroundPower = meanSquare(recording.first(background));
+    findings.backgroundDbfs = floored(toDb(backgroundPower));
     findings.microphoneSilent = floored(toDb(meanSquare(recording))) < kSilentMicrophoneDbfs;
-    findings.left = findBurst(recording, rate, plan.leftHz, blockLength, backgroundBlocks, burstBlocks);
-    findings.right = findBurst(recording, rate, plan.rightHz, blockLength, backgroundBlocks, burstBlocks);
-    if (findings.microphoneSilent) {
-        findings.left.heard = false;
-        findings.right.heard = false;
+    findings.loopback = !findings.microphoneSilent && backgroundPower == 0.0;
+
+    const Blocks blocks(recording, rate, blockLength);
+    // The left burst's onset gives the latency; the right burst is where the clip puts it after the left.
+    // When the left is not heard, the right burst's own onset gives it.
+    const std::size_t leftLatency = burstLatency(blocks, layout, 0, plan.leftHz).value_or(0);
+    std::size_t latency = leftLatency;
+    findings.left = judgeBurst(blocks, layout, layout.firstBurst + latency, plan.leftHz, plan);
+    if (!findings.left.heard) {
+        const auto rightLatency = burstLatency(blocks, layout, layout.rightOffset, plan.rightHz);
+        const ChannelFinding right =
+            judgeBurst(blocks, layout, layout.firstBurst + layout.rightOffset + rightLatency.value_or(0),
+                       plan.rightHz, plan);
+        if (right.heard) {
+            latency = *rightLatency;
+            findings.left = judgeBurst(blocks, layout, layout.firstBurst + latency, plan.leftHz, plan);
+        }
+    }
+    // A latency found near the end of its window may put the right burst past the end of the recording.
+    if (layout.fits(layout.firstBurst + layout.rightOffset + latency, recording.size(), blockLength)) {
+        findings.right =
+            judgeBurst(blocks, layout, layout.firstBurst + layout.rightOffset + latency, plan.rightHz, plan);
+    }
+    findings.latencySeconds = static_cast<double>(latency) / rate;
+    if (findings.microphoneSilent || findings.loopback) {
+        for (ChannelFinding* channel : {&findings.left, &findings.right}) {
+            channel->heard = false;
+            channel->masked = false;
+        }
     }
     return findings;
 }
 
+SelfTestFindings noMicrophoneFindings(const SelfTestPlan& plan) {
+    SelfTestFindings findings;
+    findings.noMicrophone = true;
+    findings.left.frequencyHz = plan.leftHz;
+    findings.right.frequencyHz = plan.rightHz;
+    return findings;
+}
+
 std::vector<std::string> selfTestTexts(const SelfTestFindings& findings) {
+    if (findings.noMicrophone) {
+        return {"Левый канал: не проверен — нет микрофона", "Правый канал: не проверен — нет микрофона",
+                "Микрофон: не найден — в системе нет устройства записи"};
+    }
     if (!findings.measured) {
         return {"Левый канал: не проверен", "Правый канал: не проверен",
                 "Микрофон: запись слишком коротка для проверки"};
     }
-    return {channelText("Левый канал", findings.left, findings.microphoneSilent),
-            channelText("Правый канал", findings.right, findings.microphoneSilent),
-            findings.microphoneSilent ? "Микрофон: тишина — не подключён или выключен"
-                                      : "Микрофон: сигнал есть (фон " + dbfs(findings.backgroundDbfs) + ")"};
+    std::string microphone = "Микрофон: сигнал есть (фон " + dbfs(findings.backgroundDbfs) + ")";
+    if (findings.microphoneSilent) {
+        microphone = "Микрофон: тишина — не подключён или выключен";
+    } else if (findings.loopback) {
+        microphone = "Микрофон: похоже на петлю с выхода звука, не микрофон";
+    }
+    return {channelText("Левый канал", findings.left, findings),
+            channelText("Правый канал", findings.right, findings), microphone};
 }
 
 std::vector<results::ResultLine> selfTestResults(const SelfTestFindings& findings) {
     const std::vector<std::string> texts = selfTestTexts(findings);
     std::vector<results::ResultLine> lines;
-    lines.push_back(channelLine("left_channel", "Левый динамик", texts[0], findings.left, findings));
-    lines.push_back(channelLine("right_channel", "Правый динамик", texts[1], findings.right, findings));
+    // Named by channel: a mono recording cannot tell which speaker played it.
+    lines.push_back(channelLine("left_channel", "Левый канал", texts[0], findings.left, findings));
+    lines.push_back(channelLine("right_channel", "Правый канал", texts[1], findings.right, findings));
 
     results::ResultLine microphone;
     microphone.source = "audio";
     microphone.key = "microphone";
     microphone.what = "Микрофон";
     microphone.verdict = texts[2];
-    microphone.judgement = !findings.measured          ? results::Verdict::None
-                           : findings.microphoneSilent ? results::Verdict::Bad
-                                                       : results::Verdict::Good;
-    microphone.facts = {{"heard", findings.measured && !findings.microphoneSilent, ""},
+    if (findings.noMicrophone || findings.microphoneSilent) {
+        microphone.judgement = results::Verdict::Bad;
+    } else if (!findings.measured) {
+        microphone.judgement = results::Verdict::None;
+    } else {
+        microphone.judgement = findings.loopback ? results::Verdict::Warning : results::Verdict::Good;
+    }
+    microphone.facts = {{"heard", findings.measured && !findings.microphoneSilent && !findings.loopback, ""},
                         {"background_dbfs", findings.backgroundDbfs, "dBFS"},
-                        {"measured", findings.measured, ""}};
+                        {"measured", findings.measured, ""},
+                        {"found", !findings.noMicrophone, ""},
+                        {"loopback", findings.loopback, ""}};
     lines.push_back(microphone);
     return lines;
 }

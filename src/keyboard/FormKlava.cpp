@@ -128,13 +128,15 @@ TFormKlava::TFormKlava(AppServices& services, QWidget* parent) : Form(parent, Qt
 }
 
 std::int64_t TFormKlava::steadyMs() const {
-    return steady_.elapsed();
+    return steadyClock ? steadyClock() : steady_.elapsed();
 }
 
 // The count covers one opening; going to another window and back is no new opening.
 void TFormKlava::FormShow() {
     loadFailedThisOpening_ = false;
-    coverage_.start(heldKeys ? heldKeys() : std::vector<std::uint32_t>{}, eventClock_.now(steadyMs()));
+    coverage_.start(heldKeys ? heldKeys().value_or(std::vector<std::uint32_t>{})
+                             : std::vector<std::uint32_t>{},
+                    eventClock_.now(steadyMs()));
     showCoverage();
     Timer1->start();
 }
@@ -165,7 +167,7 @@ void TFormKlava::FormClose() {
     loadFailedThisOpening_ = false;
     qApp->removeEventFilter(this);
     Timer1->stop();
-    coverage_.tick(eventClock_.now(steadyMs()));
+    checkHeldKeys();
     for (auto& line : keyboardResultLines(coverage_)) {
         services_.results.put(std::move(line));
     }
@@ -285,9 +287,21 @@ void TFormKlava::Button1Click() {
 }
 
 void TFormKlava::Timer1Timer() {
-    if (coverage_.tick(eventClock_.now(steadyMs()))) {
+    if (checkHeldKeys()) {
         showCoverage();
     }
+}
+
+// A key's release can go where this window does not see it without the window losing the activation: the
+// window manager takes the keyboard while Alt+Tab cycles, and the Alt's key-up goes to it.  What the system
+// says is held settles that before a held key is called stuck.
+bool TFormKlava::checkHeldKeys() {
+    if (heldKeys) {
+        if (const auto held = heldKeys()) {
+            coverage_.keysReallyHeld(*held);
+        }
+    }
+    return coverage_.tick(eventClock_.now(steadyMs()));
 }
 
 void TFormKlava::countKey(const QKeyEvent& event, const std::optional<PhysicalKey>& key) {
@@ -363,8 +377,13 @@ bool TFormKlava::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TFormKlava::event(QEvent* event) {
-    if (event->type() == QEvent::WindowDeactivate && loadErrorShowing_) {
-        backFromLoadError_ = true;
+    if (event->type() == QEvent::WindowDeactivate) {
+        if (loadErrorShowing_) {
+            backFromLoadError_ = true;
+        }
+        // Alt+Tab, a notification, a click elsewhere: the keys let go meanwhile are let go in another
+        // program, which gets their key-ups.
+        coverage_.focusLost();
     }
     return Form::event(event);
 }

@@ -53,8 +53,11 @@ public:
     // Looks for keys that stay down without events (a held modifier repeats nothing).
     QTimer* Timer1 = nullptr;
 
-    // The keys held when the window opens; replaceable so that a test can hold keys.
-    std::function<std::vector<std::uint32_t>()> heldKeys;
+    // The keys held now (nullopt where the system does not tell), read when the window opens and on every
+    // tick; replaceable so that a test can hold keys.
+    std::function<std::optional<std::vector<std::uint32_t>>()> heldKeys;
+    // Milliseconds on a steady clock; replaceable so that a test can let the seconds of a held key pass.
+    std::function<std::int64_t()> steadyClock;
 
     // The five pictures of data/, loaded at every activation and released at close; the sprites already
     // carry their transparency.
@@ -75,6 +78,7 @@ private:
     void showTexts();
     void showCoverage();
     void countKey(const QKeyEvent& event, const std::optional<PhysicalKey>& key);
+    bool checkHeldKeys();
     std::int64_t steadyMs() const;
     const QImage& spriteImage(Sprite sprite) const;
 

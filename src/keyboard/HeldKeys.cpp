@@ -5,12 +5,12 @@
 
 namespace vexlin {
 
-std::vector<std::uint32_t> keysHeldNow() {
+std::optional<std::vector<std::uint32_t>> keysHeldNow() {
     std::vector<std::uint32_t> held;
     auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     Display* display = x11 != nullptr ? x11->display() : nullptr;
     if (display == nullptr) {
-        return held;
+        return std::nullopt;
     }
     char keys[32] = {};
     XQueryKeymap(display, keys);

@@ -53,6 +53,31 @@ void KeyCoverage::restart(std::int64_t nowMs) {
     }
 }
 
+void KeyCoverage::focusLost() {
+    for (auto& slot : slots_) {
+        slot.down = false;
+        slot.heldAtStart = false;
+        slot.everUp = false; // no release was seen: the next press is no bounce of one
+    }
+}
+
+void KeyCoverage::keysReallyHeld(std::span<const std::uint32_t> heldKeycodes) {
+    std::array<bool, kKeycodeSlots> held{};
+    for (const std::uint32_t keycode : heldKeycodes) {
+        if (keycode < kKeycodeSlots) {
+            held[keycode] = true;
+        }
+    }
+    for (std::size_t code = 0; code < kKeycodeSlots; ++code) {
+        Slot& slot = slots_[code];
+        if (slot.down && !held[code]) {
+            slot.down = false;
+            slot.heldAtStart = false;
+            slot.everUp = false;
+        }
+    }
+}
+
 int KeyCoverage::slotOf(const KeyStroke& stroke) const {
     if (stroke.x11Keycode != 0) {
         return stroke.x11Keycode < kKeycodeSlots ? static_cast<int>(stroke.x11Keycode) : -1;
@@ -127,6 +152,9 @@ bool KeyCoverage::heldTooLong(const Slot& key, std::int64_t nowMs) const {
 
 bool KeyCoverage::keyDown(std::size_t slot, const KeyStroke& stroke) {
     Slot& key = slots_[slot];
+    if (!stroke.name.empty() && !key.stuck && !key.chatter) {
+        key.name = stroke.name; // the timer that may find it stuck later has no event to name it by
+    }
     if (key.down) {
         // A repeat, or a press whose release never came: the same hold goes on.
         if (heldTooLong(key, stroke.timeMs)) {

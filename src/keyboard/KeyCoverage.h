@@ -41,6 +41,12 @@ public:
     void start(std::span<const std::uint32_t> heldKeycodes, std::int64_t nowMs);
     // "Очистить": a new count, the keys down now being the ones held at its start.
     void restart(std::int64_t nowMs);
+    // The window lost the keyboard focus: the key-ups of the keys down now go to another program, so they
+    // are no longer known to be held.  A key counts as stuck only for a hold seen while the window had it.
+    void focusLost();
+    // The keys the system says are held now (X11 keycodes): a key thought down that is not among them was let
+    // go where this window did not see it, as while the window manager holds the keyboard for Alt+Tab.
+    void keysReallyHeld(std::span<const std::uint32_t> heldKeycodes);
 
     // True when the count or a fault changed, so that the window shows it afresh.
     bool key(const KeyStroke& stroke);
@@ -68,7 +74,7 @@ private:
         bool everUp = false;
         std::int64_t downSinceMs = 0;
         std::int64_t lastUpMs = 0;
-        std::string name; // for keys the picture does not show; kept from the first fault on
+        std::string name; // for keys the picture does not show, from their key-down; kept from a fault on
     };
 
     int slotOf(const KeyStroke& stroke) const;

@@ -129,6 +129,10 @@ const std::vector<int>& keys() {
     return list;
 }
 
+constexpr int kAlt = 18;
+const std::vector<SpritePlace> kLeftAlt{{156, kSpaceRow}};
+const std::vector<SpritePlace> kRightAlt{{386, kSpaceRow}};
+
 const std::vector<SpritePlace> kLeftMouse{{210, 265}, {234, 265}, {258, 265},
                                           {217, 391}, {235, 391}, {259, 391}};
 const std::vector<SpritePlace> kRightMouse{{286, 265}, {310, 265}, {334, 265},
@@ -165,6 +169,13 @@ KeyPlaces mouseButtonPlaces(MouseButton button) {
 
 std::span<const int> placedVirtualKeys() {
     return keys();
+}
+
+KeyPlaces unlitKeyPlaces(int virtualKey, bool extended) {
+    if (virtualKey == kAlt) {
+        return {SpriteSize::Wide, extended ? kRightAlt : kLeftAlt};
+    }
+    return {};
 }
 
 } // namespace vexlin

@@ -37,4 +37,8 @@ KeyPlaces mouseButtonPlaces(MouseButton button);
 // Every virtual-key code that has places, for checks over the whole table.
 std::span<const int> placedVirtualKeys();
 
+// Keys the picture draws but the test does not light (both Alt keys): the place a sprite would take on
+// their caps, so that the count can mark them untested like any other key.  `extended` is the right one.
+KeyPlaces unlitKeyPlaces(int virtualKey, bool extended);
+
 } // namespace vexlin

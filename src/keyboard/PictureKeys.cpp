@@ -16,6 +16,7 @@ constexpr std::uint32_t kRightShiftInputCode = 54;
 constexpr int kShift = 16;
 constexpr int kCtrl = 17;
 constexpr int kEnter = 13;
+constexpr int kAlt = 18;
 
 std::string punctuationName(int virtualKey) {
     static constexpr std::pair<int, const char*> kNames[] = {
@@ -37,6 +38,8 @@ std::string nameOf(PhysicalKey key, std::uint32_t inputCode) {
         return inputCode == kRightShiftInputCode ? "Right Shift" : "Left Shift";
     case kCtrl:
         return key.extended ? "Right Ctrl" : "Left Ctrl";
+    case kAlt:
+        return key.extended ? "Right Alt" : "Left Alt";
     case 91:
         return "Win";
     case 93:
@@ -61,7 +64,10 @@ std::vector<PictureKey> buildPictureKeys() {
         if (!key) {
             continue;
         }
-        const KeyPlaces placed = keyPlaces(key->virtualKey, key->extended);
+        KeyPlaces placed = keyPlaces(key->virtualKey, key->extended);
+        if (placed.places.empty()) {
+            placed = unlitKeyPlaces(key->virtualKey, key->extended); // drawn, sent, only not lit
+        }
         if (placed.places.empty()) {
             continue;
         }
@@ -112,9 +118,9 @@ std::optional<std::size_t> pictureKeyIndex(PhysicalKey key, std::uint32_t x11Key
         }
         return static_cast<std::size_t>(byKeycode()[x11Keycode]);
     }
-    // The extended flag tells the right Ctrl from the left one and the keypad's Enter (not drawn) from the
-    // main one; the other keys ignore it, as their places do.
-    const bool matchExtended = key.virtualKey == kCtrl || key.virtualKey == kEnter;
+    // The extended flag tells the right Ctrl and Alt from the left ones and the keypad's Enter (not drawn)
+    // from the main one; the other keys ignore it, as their places do.
+    const bool matchExtended = key.virtualKey == kCtrl || key.virtualKey == kAlt || key.virtualKey == kEnter;
     for (std::size_t i = 0; i < table().size(); ++i) {
         const PhysicalKey& k = table()[i].key;
         if (k.virtualKey == key.virtualKey && (!matchExtended || k.extended == key.extended)) {

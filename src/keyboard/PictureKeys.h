@@ -20,7 +20,8 @@ struct PictureKey {
     std::span<const SpritePlace> places;
 };
 
-// Every key drawn on the picture, in reading order (top row first, left to right).
+// Every key drawn on the picture that reaches the program (Fn is handled by the keyboard itself and sends
+// nothing), lit or not, in reading order (top row first, left to right).
 std::span<const PictureKey> pictureKeys();
 
 // The picture key that a key event is for: by its keycode when it has one, else by its key (a synthesised

@@ -113,10 +113,16 @@ void FullTestSequencer::sampleFrames() {
     ++state_.step;
 }
 
-// Also reached when the user closed the performance window before its samples were all taken.
+// Also reached when the user closed the performance window before its samples were all taken.  A window that
+// drew no frame counted none: its zeros are no measurement.
 void FullTestSequencer::finishPerformance() {
+    const std::string notDrawn = windows_.performance.notDrawnReason();
     windows_.performance.setDrawingWhileHidden(false);
     performanceShown_ = false;
+    if (!notDrawn.empty()) {
+        putNotRun("average_fps", "Тест производительности", notDrawn);
+        return;
+    }
     putResult("average_fps", "Тест производительности", "FPS", state_.averageFps, frameSamples_);
 }
 
@@ -133,13 +139,8 @@ void FullTestSequencer::announceClock() {
     windows_.messages.inform(kClockAnnouncement);
 }
 
-// Until the clock has been measured once its field is empty: that is no number yet, not a wrong one.
 void FullTestSequencer::sampleClock() {
-    const std::string text = windows_.clock.clockNumberText();
-    if (text.empty()) {
-        return;
-    }
-    const double mhz = readNumber(text, decimalSeparator_);
+    const double mhz = readNumber(windows_.clock.clockNumberText(), decimalSeparator_);
     clockSamples_.push_back(mhz);
     state_.averageCpuMhz = (mhz + state_.averageCpuMhz) / 2;
     ++state_.step;
@@ -192,6 +193,18 @@ void FullTestSequencer::putResult(std::string_view key, std::string_view what, s
         {"lowest_sample", *lowest, unitText},
         {"highest_sample", *highest, unitText},
     };
+    results_.put(std::move(line));
+}
+
+void FullTestSequencer::putNotRun(std::string_view key, std::string_view what, const std::string& reason) {
+    results::ResultLine line;
+    line.source = std::string(kSource);
+    line.key = std::string(key);
+    line.what = std::string(what);
+    line.value = std::string(kNotRun);
+    line.verdict = reason;
+    line.judgement = results::Verdict::None;
+    line.facts = {{std::string(kNotRunReasonFact), reason, ""}};
     results_.put(std::move(line));
 }
 

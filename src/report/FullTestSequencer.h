@@ -50,7 +50,13 @@ public:
     // While on, the window draws and counts also when hidden, so the count is live before it is shown.
     virtual void setDrawingWhileHidden(bool on) = 0;
     virtual std::string frameCountText() const = 0;
+    // Why the window draws no frames (no OpenGL, no scene), in words; empty when it draws.
+    virtual std::string notDrawnReason() const = 0;
 };
+
+// The value of a part that could not run, and the name of the fact that carries the reason.
+inline constexpr std::string_view kNotRun = "не выполнен";
+inline constexpr std::string_view kNotRunReasonFact = "not_run_reason";
 
 // A test window shown modally: returns when the user has closed it, its close handler having set the step.
 class ModalTestWindow {
@@ -110,8 +116,9 @@ public:
     // "Старт тестов(4)": from step 1 again, the averages kept.  Numbers are read and written with the given
     // decimal separator, the one the clock writes its number with.
     void start(std::string decimalSeparator);
-    // One tick of the sequencer's timer.  Throws NotANumberError when a counter's text is not a number; the
-    // step then stays where it was.
+    // One tick of the sequencer's timer.  Throws NotANumberError when a counter's text is not a number (an
+    // empty one too: a clock that never measures must be seen, not waited for); the step then stays where
+    // it was.
     void tick();
     // The full-test window closes: the run stops, and what it switched on is switched off.
     void close();
@@ -134,6 +141,7 @@ private:
     void switchClock(bool on);
     void putResult(std::string_view key, std::string_view what, std::string_view unit, long double average,
                    const std::vector<double>& samples);
+    void putNotRun(std::string_view key, std::string_view what, const std::string& reason);
 
     FullTestWindows windows_;
     FullTestState state_;

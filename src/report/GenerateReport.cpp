@@ -99,7 +99,7 @@ MachineFacts readMachine(const AppServices& services, const std::string& kernel)
         m.displayAdapters = services.display->adapters();
         m.displayModes = services.display->modes();
     }
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen(); screen != nullptr && screen->depth() > 0) {
         const qreal ratio = screen->devicePixelRatio();
         m.screenWidth = qRound(screen->geometry().width() * ratio);
         m.screenHeight = qRound(screen->geometry().height() * ratio);
@@ -159,7 +159,9 @@ ReportOutcome generateReport(AppServices& services, const ReportSources& sources
     const QDateTime now = QDateTime::currentDateTime();
     ReportRecord record;
     record.programVersion = "0.7.1";
-    record.createdLocal = text(now.toString(Qt::ISODate));
+    // Qt's ISO text of a local time leaves the offset out.
+    record.createdLocal =
+        report::isoLocalTime(text(now.toString("yyyy-MM-ddTHH:mm:ss")), now.offsetFromUtc());
     record.shown = gatherReportInputs(sources, services.results);
     record.conditions = readConditions(services, sources);
     record.machine = readMachine(services, record.conditions.kernel);

@@ -31,8 +31,10 @@ Json& Json::set(std::string name, Json value) {
 
 std::string jsonString(const std::string& text) {
     static constexpr char kHex[] = "0123456789abcdef";
+    const std::string repaired = repairedUtf8(text, false);
     std::string out = "\"";
-    for (const char c : repairedUtf8(text, false)) {
+    for (std::size_t i = 0; i < repaired.size(); ++i) {
+        const char c = repaired[i];
         const auto byte = static_cast<unsigned char>(c);
         switch (c) {
         case '"':
@@ -51,10 +53,17 @@ std::string jsonString(const std::string& text) {
             out += "\\t";
             break;
         default:
-            if (byte < 0x20) {
+            // C0 controls must be escaped; DEL and C1 (C2 80 … C2 9F) are, so that no reader shows a box.
+            if (byte < 0x20 || byte == 0x7F) {
                 out += "\\u00";
                 out += kHex[byte >> 4];
                 out += kHex[byte & 0xF];
+            } else if (byte == 0xC2 && i + 1 < repaired.size() &&
+                       static_cast<unsigned char>(repaired[i + 1]) <= 0x9F) {
+                const auto code = static_cast<unsigned char>(repaired[++i]);
+                out += "\\u00";
+                out += kHex[code >> 4];
+                out += kHex[code & 0xF];
             } else {
                 out += c;
             }

@@ -1,6 +1,7 @@
 #include "report/ReportContent.h"
 
 #include "app/Maker.h"
+#include "report/FullTestSequencer.h"
 #include "results/ResultGroups.h"
 
 #include <charconv>
@@ -159,7 +160,10 @@ void typeInventory(Typist& t, const ReportInputs& in) {
 
 void typeTestResults(Typist& t, const ReportInputs& in) {
     t.heading("Результаты тестов:", 2);
-    t.labelled("Тест производительности", resultNumberText(in.averageFps, "FPS"), 2);
+    // Without a frame drawn the average is no measurement, whatever the counter read.
+    const bool framesDrawn = notRunReason(in.results, "average_fps").empty();
+    t.labelled("Тест производительности",
+               framesDrawn ? resultNumberText(in.averageFps, "FPS") : std::string(kNotRun), 2);
     t.labelled("Реальная частота процессора", resultNumberText(in.averageCpuMhz, "MHz"), 2);
     t.bold(true);
     t.type("Возможности звукозаписи: ");
@@ -229,6 +233,22 @@ std::string resultNumberText(long double value, const char* unit) {
         text.insert(0, 6 - text.size(), ' ');
     }
     return text + " " + unit;
+}
+
+std::string notRunReason(const std::vector<results::ResultLine>& lines, std::string_view key) {
+    for (const auto& line : lines) {
+        if (line.source != "full_test" || line.key != key) {
+            continue;
+        }
+        for (const auto& fact : line.facts) {
+            if (fact.name == kNotRunReasonFact) {
+                if (const auto* reason = std::get_if<std::string>(&fact.value)) {
+                    return *reason;
+                }
+            }
+        }
+    }
+    return {};
 }
 
 std::vector<ReportOp> reportOperations(const ReportInputs& inputs) {

@@ -3,6 +3,7 @@
 #include "results/ResultsStore.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What the report holds and in which order, as the operations a typist at a word processor would carry out:
@@ -78,5 +79,9 @@ std::string reportFooterLine();
 std::string resultNumberText(long double value, const char* unit);
 
 std::vector<ReportOp> reportOperations(const ReportInputs& inputs);
+
+// Why the full test's part with the result `key` ("average_fps") could not run, from its result line;
+// empty when it ran, or when it has no line.
+std::string notRunReason(const std::vector<results::ResultLine>& lines, std::string_view key);
 
 } // namespace vexlin::report

@@ -3,10 +3,16 @@
 #include "report/Json.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 namespace vexlin::report {
 
 namespace {
+
+Json textOrNull(const std::string& text) {
+    return text.empty() ? Json() : Json(text);
+}
 
 Json osJson(const MachineFacts& m) {
     return Json(Json::Object{
@@ -48,26 +54,27 @@ Json machineJson(const MachineFacts& m) {
         {"os", osJson(m)},
         {"computer_name", Json::orNull(m.computerName)},
         {"user_name", Json::orNull(m.userName)},
-        {"bios", Json(Json::Object{{"date", m.biosDate}, {"versions", Json::strings(m.biosVersions)}})},
-        {"memory_bytes", m.memoryBytes},
+        {"bios",
+         Json(Json::Object{{"date", textOrNull(m.biosDate)}, {"versions", Json::strings(m.biosVersions)}})},
+        {"memory_bytes", Json::orNull(m.memoryBytes)},
         {"partitions", partitionsJson(m.partitions)},
         {"optical_drives", Json::strings(m.opticalDrives)},
-        {"sound_output_devices", m.soundOutputDevices},
+        {"sound_output_devices", Json::orNull(m.soundOutputDevices)},
         {"serial_ports", Json::strings(m.serialPorts)},
         {"display", Json(Json::Object{
                         {"adapters", Json::strings(m.displayAdapters)},
-                        {"width", m.screenWidth},
-                        {"height", m.screenHeight},
-                        {"bits_per_pixel", m.screenBitsPerPixel},
+                        {"width", Json::orNull(m.screenWidth)},
+                        {"height", Json::orNull(m.screenHeight)},
+                        {"bits_per_pixel", Json::orNull(m.screenBitsPerPixel)},
                         {"modes", modesJson(m.displayModes)},
                     })},
         {"processor", Json(Json::Object{
-                          {"vendor", cpu.vendor},
-                          {"brand", cpu.brand},
-                          {"family", cpu.family},
-                          {"model", cpu.model},
-                          {"stepping", cpu.stepping},
-                          {"highest_leaf", cpu.highestLeaf},
+                          {"vendor", textOrNull(cpu.vendor)},
+                          {"brand", textOrNull(cpu.brand)},
+                          {"family", Json::orNull(cpu.family)},
+                          {"model", Json::orNull(cpu.model)},
+                          {"stepping", Json::orNull(cpu.stepping)},
+                          {"highest_leaf", Json::orNull(cpu.highestLeaf)},
                       })},
     });
 }
@@ -93,10 +100,6 @@ Json powerJson(const platform::PowerStatus& power) {
         {"seconds_left",
          power.BatteryLifeTime == PowerStatus::kUnknownSeconds ? Json() : Json(power.BatteryLifeTime)},
     });
-}
-
-Json textOrNull(const std::string& text) {
-    return text.empty() ? Json() : Json(text);
 }
 
 Json conditionsJson(const TestConditions& c) {
@@ -179,7 +182,7 @@ ProcessorFacts processorFacts(std::uint32_t highestLeaf, const std::string& vend
     facts.highestLeaf = highestLeaf;
     facts.vendor = vendor.substr(0, vendor.find('\0'));
     facts.brand = brand.substr(0, brand.find('\0'));
-    if (highestLeaf >= 1) {
+    if (highestLeaf >= 1) { // without leaf 1 there is no family, model or stepping to tell
         // The extended family and model fields count only where the base fields say so.
         const std::uint32_t baseFamily = (leaf1Eax >> 8) & 0xF;
         const std::uint32_t baseModel = (leaf1Eax >> 4) & 0xF;
@@ -204,8 +207,17 @@ std::vector<std::string> biosStrings(const std::string& bytes) {
     return strings;
 }
 
+std::string isoLocalTime(const std::string& dateTime, int offsetFromUtcSeconds) {
+    const int minutes = std::abs(offsetFromUtcSeconds) / 60;
+    char offset[16];
+    std::snprintf(offset, sizeof offset, "%c%02d:%02d", offsetFromUtcSeconds < 0 ? '-' : '+',
+                  minutes / 60 % 100, minutes % 60);
+    return dateTime + offset;
+}
+
 std::string reportJson(const ReportRecord& record) {
     const auto& shown = record.shown;
+    const std::string fpsNotRun = notRunReason(shown.results, "average_fps");
     Json root = Json(Json::Object{
         {"format", "vexlin-report"},
         {"format_version", 1},
@@ -213,10 +225,12 @@ std::string reportJson(const ReportRecord& record) {
         {"created", record.createdLocal},
         {"machine", machineJson(record.machine)},
         {"conditions", conditionsJson(record.conditions)},
-        {"results", Json(Json::Object{
-                        {"average_fps", static_cast<double>(shown.averageFps)},
-                        {"average_cpu_mhz", static_cast<double>(shown.averageCpuMhz)},
-                    })},
+        {"results",
+         Json(Json::Object{
+             {"average_fps", fpsNotRun.empty() ? Json(static_cast<double>(shown.averageFps)) : Json()},
+             {"average_fps_not_run", textOrNull(fpsNotRun)},
+             {"average_cpu_mhz", static_cast<double>(shown.averageCpuMhz)},
+         })},
         {"capture_capabilities", Json::strings(shown.captureCapabilities)},
         {"summary", summaryJson(shown.results)},
         {"shown_texts", shownTextsJson(shown)},

@@ -14,13 +14,14 @@
 // compare the files.  Its fields are described in docs/report-json.md.
 namespace vexlin::report {
 
+// Nullopt and empty texts are written as null: a value that could not be read, never a guessed 0.
 struct ProcessorFacts {
-    std::string vendor; // "GenuineIntel"; empty without identification
-    std::string brand;  // up to its first NUL
-    std::uint32_t family = 0;
-    std::uint32_t model = 0;
-    std::uint32_t stepping = 0;
-    std::uint32_t highestLeaf = 0;
+    std::string vendor;                  // "GenuineIntel"; empty without identification
+    std::string brand;                   // up to its first NUL; empty without the brand leaves
+    std::optional<std::uint32_t> family; // nullopt without the identification leaf 1
+    std::optional<std::uint32_t> model;
+    std::optional<std::uint32_t> stepping;
+    std::optional<std::uint32_t> highestLeaf; // nullopt without a processor to ask
 };
 
 struct MachineFacts {
@@ -30,16 +31,16 @@ struct MachineFacts {
     std::optional<std::string> userName;
     std::string biosDate;
     std::vector<std::string> biosVersions;
-    std::uint64_t memoryBytes = 0;
+    std::optional<std::uint64_t> memoryBytes; // nullopt without the system service
     std::vector<platform::Partition> partitions;
     std::vector<std::string> opticalDrives;
-    int soundOutputDevices = 0;
+    std::optional<int> soundOutputDevices;
     std::vector<std::string> serialPorts;
     std::vector<std::string> displayAdapters;
     std::vector<platform::DisplayMode> displayModes;
-    int screenWidth = 0;
-    int screenHeight = 0;
-    int screenBitsPerPixel = 0;
+    std::optional<int> screenWidth; // nullopt without a screen
+    std::optional<int> screenHeight;
+    std::optional<int> screenBitsPerPixel;
     ProcessorFacts processor;
 };
 
@@ -58,13 +59,17 @@ struct TestConditions {
 
 struct ReportRecord {
     std::string programVersion; // "0.7.1"
-    std::string createdLocal;   // "2026-12-09T05:55:13+03:00"
+    std::string createdLocal;   // "2026-12-09T05:55:13+03:00": see isoLocalTime
     MachineFacts machine;
     TestConditions conditions;
     ReportInputs shown; // the texts and results the document holds
 };
 
 std::string reportJson(const ReportRecord& record);
+
+// A local date and time with its offset from UTC, ISO 8601: "2026-12-09T05:55:13+03:00" (also "+00:00", never
+// "Z", so every file reads the same way).  `dateTime` is "yyyy-MM-ddTHH:mm:ss"; the offset is in seconds.
+std::string isoLocalTime(const std::string& dateTime, int offsetFromUtcSeconds);
 
 // The BIOS version strings as the system gives them (each ended by a NUL), the empty ones left out.
 std::vector<std::string> biosStrings(const std::string& bytes);

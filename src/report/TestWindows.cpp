@@ -48,6 +48,20 @@ std::string PerformanceWindowLink::frameCountText() const {
     return window != nullptr ? window->Label3->text().toStdString() : std::string();
 }
 
+std::string PerformanceWindowLink::notDrawnReason() const {
+    if (window == nullptr) {
+        return "нет окна теста производительности";
+    }
+    if (window->prepare()) {
+        return {};
+    }
+    // The window shows what is missing where the frames would be.
+    if (const auto* note = window->findChild<const QLabel*>("OpenGlMissing")) {
+        return note->text().toStdString();
+    }
+    return "сцена теста производительности не загрузилась";
+}
+
 KeyboardWindowLink::KeyboardWindowLink(std::function<void()> beforeModal)
     : beforeModal_(std::move(beforeModal)) {}
 

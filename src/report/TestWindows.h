@@ -34,6 +34,7 @@ public:
     void close() override;
     void setDrawingWhileHidden(bool on) override;
     std::string frameCountText() const override;
+    std::string notDrawnReason() const override;
 
     TForm1* window = nullptr;
 };

@@ -43,6 +43,15 @@ std::size_t utf8Length(const std::string& text, std::size_t i) {
 
 } // namespace
 
+bool isControl(const std::string& text, std::size_t i, std::size_t length) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (length == 1) {
+        return (lead < 0x20 && lead != '\t') || lead == 0x7F;
+    }
+    // U+0080 … U+009F are C2 80 … C2 9F.
+    return length == 2 && lead == 0xC2 && static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+}
+
 std::string repairedUtf8(const std::string& text, bool dropControls) {
     std::string safe;
     safe.reserve(text.size());
@@ -53,8 +62,7 @@ std::string repairedUtf8(const std::string& text, bool dropControls) {
             ++i;
             continue;
         }
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if (!dropControls || length > 1 || lead >= 0x20 || lead == '\t') {
+        if (!dropControls || !isControl(text, i, length)) {
             safe.append(text, i, length);
         }
         i += length;
