@@ -184,9 +184,9 @@ TEST(ReportOperations, DrivesGetTheirOwnSectionAfterTheResults) {
                           {}});
     const std::string flat = flatten(reportOperations(in));
     const std::string expectedEnd =
-        "¶¶#12+Итоги проверки#10¶¶+Батарея BAT0: -31 %"
+        "¶¶#12+Итоги проверки#10¶¶#12+Батарея#10¶+Батарея BAT0: -31 %"
         "¶¶#12+Накопители#10¶¶"
-        "+Накопитель nvme0n1: -SAMSUNG MZVL21T0HCLR-00B00, NVMe — Изношен на 16 %¶"
+        "+Накопитель nvme0n1: -SAMSUNG MZVL21T0HCLR-00B00, NVMe — ✓ Изношен на 16 %¶"
         "+Накопитель vda: -виртуальный диск: сведений о здоровье нет";
     ASSERT_GE(flat.size(), expectedEnd.size());
     EXPECT_EQ(flat.substr(flat.size() - expectedEnd.size()), expectedEnd);

@@ -2,11 +2,40 @@
 
 #include "report/Utf8.h"
 
-#include <charconv>
-#include <cmath>
 #include <limits>
+#include <nlohmann/json.hpp>
 
 namespace vexlin::report {
+
+namespace {
+
+// The ordered flavour keeps members in the order they were added, as the report reads.
+using Ordered = nlohmann::ordered_json;
+
+// The library escapes what JSON requires (quote, backslash, C0 controls); DEL and the C1 controls
+// (C2 80 … C2 9F) are legal as they are, but a reader shows them as boxes, so they are escaped too.  They
+// can only stand inside strings: everything else the library writes is printable ASCII.
+std::string withInvisiblesEscaped(const std::string& text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const bool c1 =
+            byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+        if (byte != 0x7F && !c1) {
+            out += text[i];
+            continue;
+        }
+        const auto code = c1 ? static_cast<unsigned char>(text[++i]) : byte;
+        out += "\\u00";
+        out += kHex[code >> 4];
+        out += kHex[code & 0xF];
+    }
+    return out;
+}
+
+} // namespace
 
 Json::Json(std::uint64_t value)
     : value_(static_cast<std::int64_t>(std::min<std::uint64_t>(
@@ -29,113 +58,37 @@ Json& Json::set(std::string name, Json value) {
     return *this;
 }
 
+// Texts from the system follow the document's rule for broken UTF-8 (each byte that starts no valid
+// sequence becomes U+FFFD) before the library sees them, so both files show the same text; a number that
+// is not finite the library writes as null.
+struct Json::Convert {
+    Ordered operator()(std::nullptr_t) const { return nullptr; }
+    Ordered operator()(bool value) const { return value; }
+    Ordered operator()(std::int64_t value) const { return value; }
+    Ordered operator()(double value) const { return value; }
+    Ordered operator()(const std::string& value) const { return repairedUtf8(value, false); }
+    Ordered operator()(const Array& array) const {
+        Ordered out = Ordered::array();
+        for (const Json& item : array) {
+            out.push_back(std::visit(*this, item.value_));
+        }
+        return out;
+    }
+    Ordered operator()(const Object& object) const {
+        Ordered out = Ordered::object();
+        for (const auto& [name, item] : object) {
+            out[repairedUtf8(name, false)] = std::visit(*this, item.value_);
+        }
+        return out;
+    }
+};
+
 std::string jsonString(const std::string& text) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    const std::string repaired = repairedUtf8(text, false);
-    std::string out = "\"";
-    for (std::size_t i = 0; i < repaired.size(); ++i) {
-        const char c = repaired[i];
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            // C0 controls must be escaped; DEL and C1 (C2 80 … C2 9F) are, so that no reader shows a box.
-            if (byte < 0x20 || byte == 0x7F) {
-                out += "\\u00";
-                out += kHex[byte >> 4];
-                out += kHex[byte & 0xF];
-            } else if (byte == 0xC2 && i + 1 < repaired.size() &&
-                       static_cast<unsigned char>(repaired[i + 1]) <= 0x9F) {
-                const auto code = static_cast<unsigned char>(repaired[++i]);
-                out += "\\u00";
-                out += kHex[code >> 4];
-                out += kHex[code & 0xF];
-            } else {
-                out += c;
-            }
-        }
-    }
-    return out + "\"";
-}
-
-namespace {
-
-void indent(std::string& out, int depth) {
-    out += '\n';
-    out.append(static_cast<std::size_t>(depth) * 2, ' ');
-}
-
-std::string numberText(double value) {
-    if (!std::isfinite(value)) {
-        return "null";
-    }
-    char buffer[64];
-    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, written.ptr);
-}
-
-} // namespace
-
-void Json::write(std::string& out, int depth) const {
-    struct Writer {
-        std::string& out;
-        int depth;
-        void operator()(std::nullptr_t) const { out += "null"; }
-        void operator()(bool value) const { out += value ? "true" : "false"; }
-        void operator()(std::int64_t value) const { out += std::to_string(value); }
-        void operator()(double value) const { out += numberText(value); }
-        void operator()(const std::string& value) const { out += jsonString(value); }
-        void operator()(const Array& array) const {
-            if (array.empty()) {
-                out += "[]";
-                return;
-            }
-            out += '[';
-            for (std::size_t i = 0; i < array.size(); ++i) {
-                out += i == 0 ? "" : ",";
-                indent(out, depth + 1);
-                array[i].write(out, depth + 1);
-            }
-            indent(out, depth);
-            out += ']';
-        }
-        void operator()(const Object& object) const {
-            if (object.empty()) {
-                out += "{}";
-                return;
-            }
-            out += '{';
-            for (std::size_t i = 0; i < object.size(); ++i) {
-                out += i == 0 ? "" : ",";
-                indent(out, depth + 1);
-                out += jsonString(object[i].first) + ": ";
-                object[i].second.write(out, depth + 1);
-            }
-            indent(out, depth);
-            out += '}';
-        }
-    };
-    std::visit(Writer{out, depth}, value_);
+    return withInvisiblesEscaped(Ordered(repairedUtf8(text, false)).dump());
 }
 
 std::string Json::text() const {
-    std::string out;
-    write(out, 0);
-    return out + "\n";
+    return withInvisiblesEscaped(std::visit(Convert{}, value_).dump(2)) + "\n";
 }
 
 } // namespace vexlin::report

@@ -7,8 +7,8 @@
 #include <variant>
 #include <vector>
 
-// A small JSON value and its text, enough for the report's twin file.  Object members keep the order they
-// were added in, so the file reads in the order of the report.
+// A small JSON value for the report's twin file; nlohmann-json writes its text.  Object members keep the
+// order they were added in, so the file reads in the order of the report.
 namespace vexlin::report {
 
 class Json {
@@ -39,11 +39,11 @@ public:
     Json& set(std::string name, Json value);
 
     // Two-blank indentation, UTF-8 as it is, control characters escaped; a number that is not finite is
-    // written as null, since JSON has no such number.
+    // written as null, since JSON has no such number.  Written by nlohmann-json.
     std::string text() const;
 
 private:
-    void write(std::string& out, int depth) const;
+    struct Convert;
 
     std::variant<std::nullptr_t, bool, std::int64_t, double, std::string, Array, Object> value_ = nullptr;
 };
