@@ -147,8 +147,9 @@ void DrivesWindowTest::readsThroughPkexecWithoutWaiting() {
     QCOMPARE(lines.size(), std::size_t{5});
     ResultsPage page(services.results);
     page.refresh();
-    QCOMPARE(page.ListView1->topLevelItemCount(), 5);
-    QCOMPARE(page.ListView1->topLevelItem(0)->text(2), QString::fromUtf8("Изношен на 16 %"));
+    QCOMPARE(page.ListView1->topLevelItemCount(), 6); // the group's heading, then the lines
+    QCOMPARE(page.ListView1->topLevelItem(0)->text(0), QString::fromUtf8("Накопители"));
+    QCOMPARE(page.ListView1->topLevelItem(1)->text(2), QString::fromUtf8("✓ Изношен на 16 %"));
     report::ReportRecord record;
     record.shown.results = services.results.lines();
     const QString json = QString::fromStdString(report::reportJson(record));

@@ -24,6 +24,7 @@
 #include <QtTest>
 #include <csignal>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -46,6 +47,8 @@ public:
         }
         pid_ = ::fork();
         if (pid_ == 0) {
+            // A test that dies leaves no server behind to hold ctest's output pipe open.
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
             ::close(ready[0]);
             const std::string fd = std::to_string(ready[1]);
             ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-extension", "GLX", "-screen", "0",
@@ -158,8 +161,11 @@ private slots:
         QTest::qWait(300); // painted and flushed a few times without a frame to show
         QVERIFY(Form1->isVisible());
         QVERIFY(!Form1->sceneRunning());
-        QCOMPARE(recorded_->shown().size(), std::size_t{1});
-        QCOMPARE(recorded_->shown()[0].text, missing_);
+        QStringList shown;
+        for (const auto& message : recorded_->shown()) {
+            shown << message.text;
+        }
+        QVERIFY2(shown == QStringList{missing_}, qPrintable(shown.join(" | ")));
         Form1->close();
     }
 

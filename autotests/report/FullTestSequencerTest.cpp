@@ -455,9 +455,32 @@ INSTANTIATE_TEST_SUITE_P(
                                  "'1596.03' is not a valid floating point value"},
                       BadTextRow{"clock_with_unit", true, ".", "1596.03 MHz",
                                  "'1596.03 MHz' is not a valid floating point value"},
-                      // A clock that has measured nothing is seen at once, not waited for without end.
+                      // A clock that had measured and then shows nothing is seen at once.
                       BadTextRow{"clock_empty", true, ",", "", "'' is not a valid floating point value"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Until its first measurement the clock's field is empty: a few ticks wait for it, then the empty field is
+// shown as the non-number it is, and the part goes on once a number comes.
+TEST(FullTestSequencer, ClockNotYetMeasuredIsWaitedForAFewTicksOnly) {
+    Harness h;
+    h.lastClockText = "";
+    h.sequencer.start(",");
+    while (h.step < 17) {
+        h.deliverTick();
+    }
+    // The tick that announced the clock part took its first look; four more wait.
+    for (int tick = 0; tick < 4; ++tick) {
+        h.deliverTick();
+    }
+    EXPECT_EQ(h.step, 17);
+    EXPECT_TRUE(h.errors.empty());
+    h.deliverTick();
+    EXPECT_THAT(h.errors, ElementsAreArray({"'' is not a valid floating point value"}));
+    EXPECT_EQ(h.step, 17);
+    h.lastClockText = "2000,00";
+    h.deliverTick();
+    EXPECT_EQ(h.step, 18);
+}
 
 // Where the performance window cannot draw, its counter's zeros are no frame rate: the part did not run.
 TEST(FullTestSequencer, PerformanceWithoutAFrameIsNotRun) {

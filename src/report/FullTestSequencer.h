@@ -152,6 +152,7 @@ private:
     bool clockSwitchedOn_ = false;
     std::vector<double> frameSamples_;
     std::vector<double> clockSamples_;
+    int clockStartTicks_ = 0; // ticks of the clock part that found its field still empty
 };
 
 } // namespace vexlin::report
