@@ -165,6 +165,23 @@ ResultLine healthLine(const DriveReport& report, const DriveVerdict& verdict, st
     return line;
 }
 
+// smartctl 7.3 does not put an NVMe drive's warning and critical temperatures into its JSON; the kernel
+// shows them.
+void fillTemperatureLimits(const std::filesystem::path& sysfsRoot, DriveReport& report) {
+    DriveRecord& record = report.reading.record;
+    if (report.reading.kind != SmartctlReading::Kind::Records || record.interface != Interface::Nvme ||
+        (record.warningTemperature && record.criticalTemperature)) {
+        return;
+    }
+    const TemperatureLimits limits = nvmeHwmonLimits(sysfsRoot, report.drive.name);
+    if (!record.warningTemperature) {
+        record.warningTemperature = limits.warning;
+    }
+    if (!record.criticalTemperature) {
+        record.criticalTemperature = limits.critical;
+    }
+}
+
 } // namespace
 
 const char* interfaceName(Interface interface) {
@@ -194,6 +211,7 @@ DrivesReading readDrives(const std::filesystem::path& sysfsRoot, const RunSettin
             switch (report.run.kind) {
             case RunOutcome::Kind::Output:
                 report.reading = readSmartctlJson(report.run.output);
+                fillTemperatureLimits(sysfsRoot, report);
                 break;
             case RunOutcome::Kind::NoSmartctl:
             case RunOutcome::Kind::NoPkexec:

@@ -4,9 +4,10 @@
 #include <filesystem>
 #include <string>
 
-// Runs `smartctl --json -x /dev/NAME`: directly when the program runs as root, otherwise our helper through
-// pkexec (the administrator's password, asked by the desktop's polkit agent).  Blocks for at most the
-// timeout: call it from a worker thread, never from the window's.
+// Runs `smartctl --json -x /dev/NAME` (or, asked for, `smartctl --json -t short /dev/NAME`): directly when
+// the program runs as root, otherwise our helper through pkexec (the administrator's password, asked by the
+// desktop's polkit agent).  Blocks for at most the timeout: call it from a worker thread, never from the
+// window's.
 namespace vexlin::drives {
 
 struct RunSettings {
@@ -24,7 +25,11 @@ struct RunOutcome {
     std::string message; // what went wrong and what to do, for the user (every other kind)
 };
 
-RunOutcome runSmartctl(const std::string& device, const RunSettings& settings);
+// What smartctl is asked to do: read everything the drive records, or start its short self-test.
+enum class SmartAction { Read, ShortSelfTest };
+
+RunOutcome runSmartctl(const std::string& device, const RunSettings& settings,
+                       SmartAction action = SmartAction::Read);
 
 // The program on PATH, else in `more` (directories separated by colons); empty when not found.
 std::filesystem::path findProgram(const std::string& name, const std::string& more = "");
