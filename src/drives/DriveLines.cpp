@@ -205,6 +205,19 @@ DrivesReading readDrives(const std::filesystem::path& sysfsRoot, const RunSettin
         report.drive = std::move(drive);
         // A USB bridge hides or garbles the drive's records and a hypervisor's disk has none: neither is
         // worth a password.
+        if (!report.drive.usb && !report.drive.isVirtual && !settings.privileged &&
+            settings.withoutPassword) {
+            if (auto record = settings.withoutPassword(report.drive.name)) {
+                report.asked = true;
+                report.via = "udisks2";
+                report.run.kind = RunOutcome::Kind::Output;
+                report.reading.kind = SmartctlReading::Kind::Records;
+                report.reading.record = std::move(*record);
+                fillTemperatureLimits(sysfsRoot, report);
+                reading.drives.push_back(std::move(report));
+                continue;
+            }
+        }
         if (!report.drive.usb && !report.drive.isVirtual && !reading.failure) {
             report.asked = true;
             report.run = runSmartctl(report.drive.name, settings);
@@ -258,6 +271,7 @@ std::vector<ResultLine> driveLines(const DrivesReading& reading, std::string_vie
             identity.verdict = verdict.words;
             identity.judgement = verdict.judgement;
             identity.facts.push_back({"verdict", verdict.words, ""});
+            identity.facts.push_back({"health_source", report.via, ""});
             lines.push_back(std::move(identity));
             lines.push_back(healthLine(report, verdict, separator));
             continue;

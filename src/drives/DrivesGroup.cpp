@@ -1,5 +1,7 @@
 #include "drives/DrivesGroup.h"
 
+#include "drives/UdisksReader.h"
+
 #include <QBrush>
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -73,6 +75,12 @@ DrivesGroup::DrivesGroup(AppServices& services, QWidget* parent)
     setObjectName("GroupBox5");
     settings_.privileged = geteuid() == 0;
     settings_.helper = smartHelperPath();
+    if (!settings_.privileged) {
+        // UDisks2 reads SATA drives (and NVMe ones, from udisks 2.10) without a password.
+        settings_.withoutPassword = [](const std::string& name) {
+            return readThroughUdisks(QDBusConnection::systemBus(), name);
+        };
+    }
 
     ListBox5 = new QListWidget(this);
     ListBox5->setObjectName("ListBox5");

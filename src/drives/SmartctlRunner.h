@@ -1,7 +1,11 @@
 #pragma once
 
+#include "drives/DriveRecord.h"
+
 #include <chrono>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 
 // Runs `smartctl --json -x /dev/NAME` (or, asked for, `smartctl --json -t short /dev/NAME`): directly when
@@ -16,6 +20,9 @@ struct RunSettings {
     std::chrono::milliseconds timeout{std::chrono::seconds(60)};
     // Looked in after PATH for smartctl: an unprivileged user's PATH has no sbin directory.
     std::string systemDirectories = "/usr/local/sbin:/usr/sbin:/sbin";
+    // Without root, asked first for each drive: its records from a source that needs no password (UDisks2
+    // on the system bus); nothing sends that drive to smartctl.
+    std::function<std::optional<DriveRecord>(const std::string& name)> withoutPassword;
 };
 
 struct RunOutcome {
