@@ -1,3 +1,4 @@
+#include "FakePrograms.h"
 #include "drives/DriveLines.h"
 #include "drives/HelperRequest.h"
 
@@ -42,6 +43,31 @@ INSTANTIATE_TEST_SUITE_P(
         ListRow{"no_sysfs", "no-such-tree", {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// --- an NVMe drive's temperature limits from the kernel's hwmon ------------------------------------------
+
+struct LimitsRow {
+    const char* name;
+    const char* tree;
+    const char* drive;
+    TemperatureLimits limits;
+};
+
+class NvmeHwmonTest : public testing::TestWithParam<LimitsRow> {};
+
+TEST_P(NvmeHwmonTest, ReadsTheLimitsTheDriverShows) {
+    EXPECT_EQ(nvmeHwmonLimits(kFixtures / GetParam().tree, GetParam().drive), GetParam().limits);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Trees, NvmeHwmonTest,
+    testing::Values(
+        // temp1_max 71850 and temp1_crit 84850 millidegrees: 345 K and 358 K, as smartctl would print them.
+        LimitsRow{"nvme_controller", "sysfs-laptop", "nvme0n1", {72, 85}},
+        LimitsRow{"sata_drive", "sysfs-laptop", "sda", {}},
+        LimitsRow{"no_such_controller", "sysfs-laptop", "nvme1n1", {}},
+        LimitsRow{"virtual_machine", "sysfs-virtual-machine", "vda", {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // --- what the privileged helper lets through ---------------------------------------------------------------
 
 struct RefusalRow {
@@ -82,6 +108,44 @@ INSTANTIATE_TEST_SUITE_P(
                     RefusalRow{"too_long", std::string(33, 'a'), "слишком длинное"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The whole argument list: a name, or "short-test" and a name; nothing else, in no other order.
+struct ArgumentsRow {
+    const char* name;
+    std::vector<std::string> arguments;
+    bool shortTest;
+    const char* device;      // empty: refused
+    const char* refusalPart; // part of the refusal
+};
+
+class HelperArgumentsTest : public testing::TestWithParam<ArgumentsRow> {};
+
+TEST_P(HelperArgumentsTest, AcceptsOnlyTheTwoFixedForms) {
+    const ArgumentsRow& row = GetParam();
+    const HelperRequest request = readHelperArguments(row.arguments, kFixtures / "sysfs-laptop");
+    EXPECT_EQ(request.device, row.device);
+    EXPECT_EQ(request.shortTest, row.shortTest);
+    EXPECT_NE(request.refusal.find(row.refusalPart), std::string::npos) << request.refusal;
+    EXPECT_EQ(request.refusal.empty(), *row.device != '\0');
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, HelperArgumentsTest,
+    testing::Values(
+        ArgumentsRow{"read", {"nvme0n1"}, false, "nvme0n1", ""},
+        ArgumentsRow{"short_test", {"short-test", "sda"}, true, "sda", ""},
+        ArgumentsRow{"nothing", {}, false, "", "нужно имя блочного устройства"},
+        ArgumentsRow{"short_test_without_name", {"short-test"}, false, "", kOnlyLetters},
+        ArgumentsRow{"short_test_of_a_path", {"short-test", "/dev/sda"}, false, "", kOnlyLetters},
+        ArgumentsRow{
+            "short_test_of_no_drive", {"short-test", "nvme9n9"}, false, "", "нет такого блочного устройства"},
+        ArgumentsRow{"long_test", {"long-test", "sda"}, false, "", "только short-test"},
+        ArgumentsRow{"smartctl_option", {"-t", "sda"}, false, "", "только short-test"},
+        ArgumentsRow{"word_after_the_name", {"sda", "short-test"}, false, "", "только short-test"},
+        ArgumentsRow{"capital_word", {"SHORT-TEST", "sda"}, false, "", "только short-test"},
+        ArgumentsRow{"word_with_a_blank", {"short-test ", "sda"}, false, "", "только short-test"},
+        ArgumentsRow{"three_arguments", {"short-test", "sda", "sda"}, false, "", "нужно имя"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // The helper program itself refuses before it runs anything: its exit code says so.
 struct HelperRunRow {
     const char* name;
@@ -106,36 +170,18 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(HelperRunRow{"no_argument", {}}, HelperRunRow{"two_names", {"sda", "sdb"}},
                     HelperRunRow{"empty", {""}}, HelperRunRow{"path", {"/dev/sda"}},
                     HelperRunRow{"option", {"--scan"}}, HelperRunRow{"option_with_name", {"-d", "sat"}},
-                    HelperRunRow{"dotted", {"sda.1"}}, HelperRunRow{"not_a_block_device", {"nosuchdisk9"}}),
+                    HelperRunRow{"dotted", {"sda.1"}}, HelperRunRow{"not_a_block_device", {"nosuchdisk9"}},
+                    // This machine's own disk behind a word other than short-test, or in another order.
+                    HelperRunRow{"long_test", {"long-test", "vda"}},
+                    HelperRunRow{"smartctl_test_option", {"-t", "short", "vda"}},
+                    HelperRunRow{"word_after_the_name", {"vda", "short-test"}},
+                    HelperRunRow{"short_test_twice", {"short-test", "short-test", "vda"}},
+                    HelperRunRow{"short_test_of_a_path", {"short-test", "/dev/vda"}},
+                    HelperRunRow{"short_test_without_name", {"short-test"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- running smartctl
 // ---------------------------------------------------------------------------------------
-
-// A directory of fake programs, put first on PATH for one test and taken away after.
-class FakePrograms {
-public:
-    FakePrograms() : dir_(fs::temp_directory_path() / ("vexlin-drives-" + std::to_string(getpid()))) {
-        fs::create_directories(dir_);
-        const char* path = std::getenv("PATH");
-        oldPath_ = path != nullptr ? path : "";
-        setenv("PATH", dir_.c_str(), 1); // nothing else: a missing fake is a missing program
-    }
-    ~FakePrograms() {
-        setenv("PATH", oldPath_.c_str(), 1);
-        fs::remove_all(dir_);
-    }
-    void add(const std::string& name, const std::string& body) {
-        const fs::path file = dir_ / name;
-        // The fake runs with the system PATH; the program under test sees only the fakes.
-        std::ofstream(file) << "#!/bin/sh\nPATH=/usr/bin:/bin\n" << body << "\n";
-        fs::permissions(file, fs::perms::owner_all);
-    }
-
-private:
-    fs::path dir_;
-    std::string oldPath_;
-};
 
 struct RunRow {
     const char* name;
@@ -144,6 +190,7 @@ struct RunRow {
     const char* pkexec;
     RunOutcome::Kind kind;
     const char* messagePart;
+    SmartAction action = SmartAction::Read;
 };
 
 class SmartctlRunnerTest : public testing::TestWithParam<RunRow> {};
@@ -162,7 +209,7 @@ TEST_P(SmartctlRunnerTest, SaysHowItWent) {
     settings.helper = "/usr/lib/vexlin/vexlin-smart-helper";
     settings.timeout = std::chrono::milliseconds(500);
     settings.systemDirectories.clear();
-    const RunOutcome outcome = runSmartctl("nvme0n1", settings);
+    const RunOutcome outcome = runSmartctl("nvme0n1", settings, row.action);
     EXPECT_EQ(outcome.kind, row.kind) << outcome.message;
     const std::string& said = row.kind == RunOutcome::Kind::Output ? outcome.output : outcome.message;
     EXPECT_NE(said.find(row.messagePart), std::string::npos) << said;
@@ -184,6 +231,11 @@ INSTANTIATE_TEST_SUITE_P(
                "введите пароль администратора"},
         RunRow{"helper_finds_no_smartctl", false, "exit 0", "exit 69", RunOutcome::Kind::NoSmartctl,
                "smartmontools"},
+        RunRow{"short_test_as_root", true, R"(echo "{\"argv\": \"$*\"}")", nullptr, RunOutcome::Kind::Output,
+               "--json -t short /dev/nvme0n1", SmartAction::ShortSelfTest},
+        RunRow{"short_test_through_the_helper", false, "exit 1", R"(echo "{\"argv\": \"$*\"}")",
+               RunOutcome::Kind::Output, "/usr/lib/vexlin/vexlin-smart-helper short-test nvme0n1",
+               SmartAction::ShortSelfTest},
         RunRow{"hung_drive", true, "sleep 5", nullptr, RunOutcome::Kind::TimedOut, "не ответил за 1 с"},
         RunRow{"says_nothing", true, "exit 2", nullptr, RunOutcome::Kind::Failed, "кодом 2"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -218,9 +270,11 @@ TEST(DriveLinesTest, ReadsEachInternalDriveAndNamesTheOthers) {
     EXPECT_EQ(nvme->judgement, Verdict::Good);
     const auto* health = lineOf(lines, "nvme0n1.health");
     ASSERT_NE(health, nullptr);
-    EXPECT_EQ(health->value, "10423 ч работы, 6 включений, 1 аварийное выключение, 29 °C, записано 58,2 ТБ, "
-                             "использовано ресурса 16 %, запас блоков 100 % (порог 10 %), ошибок носителя 0, "
-                             "предупреждения 0");
+    EXPECT_EQ(health->value,
+              "10423 ч работы, 6 включений, 1 аварийное выключение, 29 °C (предел 72 °C, критический 85 °C), "
+              "записано 58,2 ТБ, "
+              "использовано ресурса 16 %, запас блоков 100 % (порог 10 %), ошибок носителя 0, "
+              "предупреждения 0");
     EXPECT_EQ(health->verdict, "израсходовано 16 % ресурса записи");
     EXPECT_NE(std::find(health->facts.begin(), health->facts.end(),
                         results::Fact{"percentage_used", std::int64_t{16}, "%"}),

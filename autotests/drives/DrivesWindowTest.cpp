@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -46,6 +47,8 @@ private slots:
     void readsThroughPkexecWithoutWaiting();
     void cannotRead_data();
     void cannotRead();
+    void shortSelfTestShowsProgressAndResult();
+    void virtualDiskHasNoSelfTest();
 
 private:
     // Fake programs first on PATH; the fake smartctl answers with a real drive's output for each device.
@@ -192,6 +195,105 @@ void DrivesWindowTest::cannotRead() {
     QVERIFY(failure != nullptr);
     QVERIFY(QString::fromStdString(failure->verdict).contains(said));
     QVERIFY(services.results.find("drives", "nvme0n1.health") == nullptr);
+}
+
+// The drives test themselves: the fake smartctl answers `-x` with a real drive's log before the start, while
+// it runs and after, and `-t short` as smartctl does when the drive takes the command.
+void DrivesWindowTest::shortSelfTestShowsProgressAndResult() {
+    const QString dir = fakes_->path();
+    const QString files = kFixtures + "/smartctl/";
+    writeScript(
+        dir + "/smartctl",
+        "echo \"$*\" >> '" + dir +
+            "/smartctl.trace'\n"
+            "if [ \"$2\" = -t ]; then touch '" +
+            dir +
+            "/started.'$(basename $4); "
+            "echo '{\"json_format_version\": [1, 0], \"smartctl\": {\"exit_status\": 0}}'; exit 0; fi\n"
+            "d=$(basename $3)\n"
+            "case $d in nvme0n1) before=selftest-nvme-passed-team-tm8fp6.json; "
+            "during=selftest-nvme-running-extended.json; after=$before;; "
+            "sda) before=selftest-ata-read-failure-wd-scorpio.json; "
+            "during=selftest-ata-running-toshiba-hg6.json; after=$before;; *) exit 2;; esac\n"
+            "if [ ! -e '" +
+            dir + "/started.'$d ]; then cat '" + files +
+            "'$before; exit 0; fi\n"
+            "n=$(cat '" +
+            dir + "/polls.'$d 2>/dev/null || echo 0); n=$((n+1)); echo $n > '" + dir +
+            "/polls.'$d\n"
+            "if [ $n -le 3 ]; then cat '" +
+            files + "'$during; else cat '" + files + "'$after; fi");
+    fakePkexec("shift_helper=$1; shift; exec '" + dir +
+               "/smartctl' --json $(if [ \"$1\" = short-test ]; "
+               "then echo -t short /dev/$2; else echo -x /dev/$1; fi)");
+    AppServices services;
+    DrivesGroup group(services);
+    group.setSource((kFixtures + "/sysfs-laptop").toStdString(), unprivileged());
+    drives::SelfTestSettings test;
+    test.pollInterval = std::chrono::milliseconds(300);
+    group.setSelfTestSettings(test);
+    group.show();
+    QCOMPARE(group.Button11->text(), QString::fromUtf8("Короткий тест диска"));
+    QCOMPARE(group.Button11->objectName(), QString("Button11"));
+
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(group.Button11, Qt::LeftButton);
+    QVERIFY2(clock.elapsed() < 500, "the click waited for the drives");
+    QVERIFY(group.testing());
+    QVERIFY(!group.Button10->isEnabled() && !group.Button11->isEnabled());
+    QVERIFY(group.ProgressBar2->isVisible());
+    // While the drives test themselves the label names each one's progress and the bar follows the slowest.
+    QTRY_VERIFY_WITH_TIMEOUT(group.StaticText27->text().contains("sda 10 %"), 15000);
+    QVERIFY2(group.StaticText27->text().contains("nvme0n1 16 %"), qPrintable(group.StaticText27->text()));
+    QCOMPARE(group.ProgressBar2->value(), 10);
+    QTRY_VERIFY_WITH_TIMEOUT(!group.testing(), 20000);
+    QVERIFY(!group.ProgressBar2->isVisible());
+    QVERIFY(group.Button11->isEnabled());
+    QCOMPARE(group.StaticText27->text(), QString::fromUtf8("Короткий тест диска закончен."));
+
+    const auto* failed = services.results.find("drives", "sda.selftest");
+    QVERIFY(failed != nullptr);
+    QCOMPARE(failed->judgement, results::Verdict::Bad);
+    QCOMPARE(QString::fromStdString(failed->value),
+             QString::fromUtf8("Short offline: Completed: read failure (на 16402 ч работы)"));
+    const auto* passed = services.results.find("drives", "nvme0n1.selftest");
+    QVERIFY(passed != nullptr);
+    QCOMPARE(QString::fromStdString(passed->verdict), QString::fromUtf8("Короткий тест пройден"));
+    // Each result right after its drive's lines; the USB drive was not asked.
+    const auto lines = services.results.linesOf("drives");
+    QStringList keys;
+    for (const auto& line : lines) {
+        keys << QString::fromStdString(line.key);
+    }
+    QCOMPARE(keys,
+             (QStringList{"nvme0n1.drive", "nvme0n1.selftest", "sda.drive", "sda.selftest", "sdb.drive"}));
+    QVERIFY(group.ListBox5->item(1)->toolTip().contains(QString::fromUtf8("Короткий тест не пройден")));
+
+    QFile trace(fakes_->filePath("pkexec.trace"));
+    QVERIFY(trace.open(QIODevice::ReadOnly));
+    const QString calls = QString::fromUtf8(trace.readAll());
+    QVERIFY2(calls.contains("/usr/lib/vexlin/vexlin-smart-helper short-test nvme0n1\n") &&
+                 calls.contains("/usr/lib/vexlin/vexlin-smart-helper short-test sda\n") &&
+                 !calls.contains("sdb"),
+             qPrintable(calls));
+
+    report::ReportRecord record;
+    record.shown.results = services.results.lines();
+    const QString json = QString::fromStdString(report::reportJson(record));
+    QVERIFY2(json.contains("\"self_test\": \"failed\"") && json.contains("\"self_test_hours\": 16402"),
+             qPrintable(json));
+}
+
+// This build machine: nothing to test, said at once, nothing run.
+void DrivesWindowTest::virtualDiskHasNoSelfTest() {
+    AppServices services;
+    services.sysfsRoot = (kFixtures + "/sysfs-virtual-machine").toStdString();
+    DrivesGroup group(services);
+    QTest::mouseClick(group.Button11, Qt::LeftButton);
+    QVERIFY(!group.testing());
+    QVERIFY(group.StaticText27->text().contains(QString::fromUtf8("проверяют себя сами, нет")));
+    QVERIFY(services.results.empty());
 }
 
 QTEST_MAIN(DrivesWindowTest)

@@ -21,9 +21,10 @@ inline constexpr const char* kExternalWords = "внешний диск (USB): в
 // One drive of a reading: what the kernel lists, how smartctl went and what its JSON said.
 struct DriveReport {
     BlockDrive drive;
-    RunOutcome run;          // Kind::Output when smartctl was run and answered
-    SmartctlReading reading; // read from run.output
-    bool asked = false;      // smartctl was run for this drive (not for external and virtual ones)
+    RunOutcome run;               // Kind::Output when smartctl was run and answered
+    SmartctlReading reading;      // read from run.output
+    bool asked = false;           // smartctl was run for this drive (not for external and virtual ones)
+    std::string via = "smartctl"; // where the records came from: "smartctl" or "udisks2"
 };
 
 struct DrivesReading {

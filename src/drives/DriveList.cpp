@@ -42,7 +42,55 @@ bool virtualDisk(std::string_view devicePath, std::string_view model) {
            std::any_of(models.begin(), models.end(), [&](auto name) { return contains(model, name); });
 }
 
+// A hwmon value in millidegrees Celsius, as whole degrees the way smartctl prints the drive's kelvins
+// (kelvins - 273): the driver wrote kelvins * 1000 - 273150.
+std::optional<int> hwmonDegrees(const fs::path& file) {
+    const auto line = firstLine(file);
+    if (!line || line->empty()) {
+        return std::nullopt;
+    }
+    try {
+        std::size_t used = 0;
+        const long long milli = std::stoll(*line, &used);
+        if (used != line->size() || milli < -273150 || milli > 1000000) {
+            return std::nullopt;
+        }
+        return static_cast<int>((milli + 273150) / 1000 - 273);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+// "nvme0n1" -> "nvme0": the controller of a namespace.
+std::string controllerOf(const std::string& name) {
+    const auto n = name.rfind('n');
+    return n == std::string::npos || n < 5 ? name : name.substr(0, n);
+}
+
 } // namespace
+
+TemperatureLimits nvmeHwmonLimits(const fs::path& root, const std::string& name) {
+    TemperatureLimits limits;
+    if (!name.starts_with("nvme")) {
+        return limits;
+    }
+    // The hwmon device hangs below the controller (kernels before 5.12: below its PCI function).
+    const fs::path controller = root / "sys/class/nvme" / controllerOf(name);
+    for (const fs::path& parent : {controller, controller / "device/hwmon"}) {
+        std::error_code error;
+        for (fs::directory_iterator it(parent, error), end; !error && it != end; it.increment(error)) {
+            const fs::path dir = it->path();
+            if (!dir.filename().string().starts_with("hwmon") ||
+                firstLine(dir / "name").value_or("") != "nvme") {
+                continue;
+            }
+            limits.warning = hwmonDegrees(dir / "temp1_max");
+            limits.critical = hwmonDegrees(dir / "temp1_crit");
+            return limits;
+        }
+    }
+    return limits;
+}
 
 std::vector<BlockDrive> listDrives(const fs::path& root) {
     std::vector<BlockDrive> drives;

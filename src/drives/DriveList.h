@@ -24,4 +24,16 @@ struct BlockDrive {
 // media (card readers, optical drives).
 std::vector<BlockDrive> listDrives(const std::filesystem::path& root);
 
+// An NVMe drive's temperature limits as the kernel's nvme driver shows them in the controller's hwmon device
+// (`temp1_max`: the composite temperature's over-temperature threshold, shown where the drive states a
+// warning temperature; `temp1_crit`: its critical composite temperature), in whole °C as smartctl rounds
+// kelvins.  Empty where the kernel shows none.
+struct TemperatureLimits {
+    std::optional<int> warning;
+    std::optional<int> critical;
+
+    bool operator==(const TemperatureLimits&) const = default;
+};
+TemperatureLimits nvmeHwmonLimits(const std::filesystem::path& root, const std::string& name);
+
 } // namespace vexlin::drives

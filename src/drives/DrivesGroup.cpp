@@ -1,10 +1,14 @@
 #include "drives/DrivesGroup.h"
 
+#include "drives/UdisksReader.h"
+
 #include <QBrush>
 #include <QCoreApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -20,6 +24,13 @@ struct DrivesGroup::Pending {
     std::mutex mutex;
     bool done = false;
     drives::DrivesReading reading;
+};
+
+struct DrivesGroup::SelfTestPending {
+    std::mutex mutex;
+    bool done = false;
+    bool cancelled = false; // the window went: the worker stops waiting
+    std::vector<drives::SelfTestProgress> progress;
 };
 
 namespace {
@@ -64,6 +75,12 @@ DrivesGroup::DrivesGroup(AppServices& services, QWidget* parent)
     setObjectName("GroupBox5");
     settings_.privileged = geteuid() == 0;
     settings_.helper = smartHelperPath();
+    if (!settings_.privileged) {
+        // UDisks2 reads SATA drives (and NVMe ones, from udisks 2.10) without a password.
+        settings_.withoutPassword = [](const std::string& name) {
+            return readThroughUdisks(QDBusConnection::systemBus(), name);
+        };
+    }
 
     ListBox5 = new QListWidget(this);
     ListBox5->setObjectName("ListBox5");
@@ -80,18 +97,39 @@ DrivesGroup::DrivesGroup(AppServices& services, QWidget* parent)
     Timer4->setObjectName("Timer4");
     Timer4->setInterval(100);
 
+    Button11 = new QPushButton(QString::fromUtf8("Короткий тест диска"), this);
+    Button11->setObjectName("Button11");
+    ProgressBar2 = new QProgressBar(this);
+    ProgressBar2->setObjectName("ProgressBar2");
+    ProgressBar2->setRange(0, 100);
+    ProgressBar2->setVisible(false);
+    Timer5 = new QTimer(this);
+    Timer5->setObjectName("Timer5");
+    Timer5->setInterval(250);
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(ListBox5, 1);
     layout->addWidget(StaticText27);
-    layout->addWidget(Button10);
+    layout->addWidget(ProgressBar2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Button10);
+    buttons->addWidget(Button11);
+    layout->addLayout(buttons);
 
     connect(Button10, &QPushButton::clicked, this, &DrivesGroup::Button10Click);
     connect(Timer4, &QTimer::timeout, this, &DrivesGroup::Timer4Timer);
+    connect(Button11, &QPushButton::clicked, this, &DrivesGroup::Button11Click);
+    connect(Timer5, &QTimer::timeout, this, &DrivesGroup::Timer5Timer);
     listDrives();
 }
 
-DrivesGroup::~DrivesGroup() = default;
+DrivesGroup::~DrivesGroup() {
+    if (selfTest_) {
+        const std::lock_guard lock(selfTest_->mutex);
+        selfTest_->cancelled = true;
+    }
+}
 
 void DrivesGroup::setSource(std::filesystem::path sysfsRoot, drives::RunSettings settings) {
     sysfsRoot_ = std::move(sysfsRoot);
@@ -108,7 +146,9 @@ void DrivesGroup::listDrives() {
         report.drive = std::move(drive);
         listed.drives.push_back(std::move(report));
     }
-    showLines(drives::driveLines(listed, separator()));
+    lines_ = drives::driveLines(listed, separator());
+    selfTestLines_.clear();
+    showLines(lines_);
     StaticText27->setText(QString());
 }
 
@@ -118,7 +158,7 @@ void DrivesGroup::showLines(const std::vector<results::ResultLine>& lines) {
     ListBox5->clear();
     QListWidgetItem* drive = nullptr;
     for (const auto& line : lines) {
-        const bool details = line.key.ends_with(".health");
+        const bool details = line.key.ends_with(".health") || line.key.ends_with(".selftest");
         QString text = details ? fromStd(line.what) + ": " + fromStd(line.value) : QString();
         if (!details) {
             const auto dot = line.key.find('.');
@@ -144,8 +184,15 @@ void DrivesGroup::showLines(const std::vector<results::ResultLine>& lines) {
     }
 }
 
+void DrivesGroup::storeLines(const std::vector<results::ResultLine>& lines) {
+    services_.results.clearSource(drives::kSource);
+    for (const auto& line : lines) {
+        services_.results.put(line);
+    }
+}
+
 void DrivesGroup::Button10Click() {
-    if (pending_) {
+    if (pending_ || selfTest_) {
         return;
     }
     auto pending = std::make_shared<Pending>();
@@ -183,14 +230,103 @@ void DrivesGroup::Timer4Timer() {
     Timer4->stop();
     Button10->setEnabled(true);
 
-    const auto lines = drives::driveLines(reading, separator());
+    lines_ = drives::driveLines(reading, separator());
+    const auto lines = drives::withSelfTestLines(lines_, selfTestLines_);
     showLines(lines);
-    services_.results.clearSource(drives::kSource);
-    for (const auto& line : lines) {
-        services_.results.put(line);
-    }
+    storeLines(lines);
     StaticText27->setText(reading.failure ? fromStd(reading.failure->message)
                                           : QString::fromUtf8("Показания прочитаны."));
+}
+
+// The drives test themselves; the worker only starts the tests and asks how far they got, from the lane,
+// with the reading's timeout on every smartctl.  External and virtual drives are not asked: a USB bridge
+// rarely passes the command on, and a hypervisor's disk has no self-test.
+void DrivesGroup::Button11Click() {
+    if (pending_ || selfTest_) {
+        return;
+    }
+    std::vector<std::string> names;
+    for (const auto& drive : drives::listDrives(sysfsRoot_)) {
+        if (!drive.usb && !drive.isVirtual) {
+            names.push_back(drive.name);
+        }
+    }
+    if (names.empty()) {
+        StaticText27->setText(
+            QString::fromUtf8("Короткий тест диска: внутренних дисков, которые проверяют себя сами, нет."));
+        return;
+    }
+    auto pending = std::make_shared<SelfTestPending>();
+    selfTest_ = pending;
+    Button10->setEnabled(false);
+    Button11->setEnabled(false);
+    ProgressBar2->setValue(0);
+    ProgressBar2->setVisible(true);
+    StaticText27->setText(QString::fromUtf8(
+        settings_.privileged ? "Короткий тест диска: запускаю…"
+                             : "Короткий тест диска: система спросит пароль администратора…"));
+    auto body = [pending, names, settings = settings_, test = selfTestSettings_] {
+        auto report = [&pending](const std::vector<drives::SelfTestProgress>& progress) {
+            const std::lock_guard lock(pending->mutex);
+            pending->progress = progress;
+            return !pending->cancelled;
+        };
+        auto finished = drives::runShortSelfTests(names, settings, test, report);
+        const std::lock_guard lock(pending->mutex);
+        pending->progress = std::move(finished);
+        pending->done = true;
+    };
+    std::thread worker = services_.lane ? services_.lane->startThread(body) : std::thread(body);
+    worker.detach();
+    Timer5->start();
+}
+
+void DrivesGroup::Timer5Timer() {
+    if (!selfTest_) {
+        Timer5->stop();
+        return;
+    }
+    std::vector<drives::SelfTestProgress> progress;
+    bool done = false;
+    {
+        const std::lock_guard lock(selfTest_->mutex);
+        progress = selfTest_->progress;
+        done = selfTest_->done;
+    }
+    // The bar follows the slowest drive; the label names each one.
+    QStringList parts;
+    int slowest = 100;
+    bool any = false;
+    for (const auto& drive : progress) {
+        if (drive.outcome.kind != drives::SelfTestOutcome::Kind::Running) {
+            continue;
+        }
+        any = true;
+        const int percent = drive.outcome.status.percentDone.value_or(0);
+        slowest = std::min(slowest, percent);
+        parts << fromStd(drive.drive) + " " + QString::number(percent) + " %";
+    }
+    if (any) {
+        ProgressBar2->setValue(slowest);
+        StaticText27->setText(QString::fromUtf8("Короткий тест диска идёт (около двух минут): ") +
+                              parts.join(", "));
+    }
+    if (!done) {
+        return;
+    }
+    selfTest_.reset();
+    Timer5->stop();
+    ProgressBar2->setVisible(false);
+    Button10->setEnabled(true);
+    Button11->setEnabled(true);
+    selfTestLines_.clear();
+    for (const auto& drive : progress) {
+        selfTestLines_.push_back(drives::selfTestLine(drive));
+    }
+    const auto lines = drives::withSelfTestLines(lines_, selfTestLines_);
+    showLines(lines);
+    storeLines(lines);
+    StaticText27->setText(QString::fromUtf8("Короткий тест диска закончен."));
 }
 
 } // namespace vexlin

@@ -25,3 +25,27 @@ std::optional<std::string> refuseDeviceName(std::string_view name, const std::fi
 }
 
 } // namespace vexlin::drives
+
+namespace vexlin::drives {
+
+HelperRequest readHelperArguments(const std::vector<std::string>& arguments,
+                                  const std::filesystem::path& root) {
+    HelperRequest request;
+    const bool shortTest = arguments.size() == 2 && arguments[0] == kHelperShortTest;
+    if (arguments.size() != 1 && !shortTest) {
+        request.refusal = arguments.size() == 2
+                              ? "первым из двух аргументов может быть только short-test"
+                              : "нужно имя блочного устройства, перед ним может стоять short-test";
+        return request;
+    }
+    const std::string& name = arguments.back();
+    if (const auto refusal = refuseDeviceName(name, root)) {
+        request.refusal = *refusal;
+        return request;
+    }
+    request.shortTest = shortTest;
+    request.device = name;
+    return request;
+}
+
+} // namespace vexlin::drives

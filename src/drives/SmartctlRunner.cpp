@@ -1,5 +1,7 @@
 #include "drives/SmartctlRunner.h"
 
+#include "drives/HelperRequest.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -151,7 +153,7 @@ fs::path findProgram(const std::string& name, const std::string& more) {
     return {};
 }
 
-RunOutcome runSmartctl(const std::string& device, const RunSettings& settings) {
+RunOutcome runSmartctl(const std::string& device, const RunSettings& settings, SmartAction action) {
     // Asked first, so that nobody types a password for a program that is not there.
     const fs::path smartctl = findProgram("smartctl", settings.systemDirectories);
     if (smartctl.empty()) {
@@ -159,7 +161,11 @@ RunOutcome runSmartctl(const std::string& device, const RunSettings& settings) {
     }
     Finished finished;
     if (settings.privileged) {
-        finished = runProgram(smartctl, {"--json", "-x", "/dev/" + device}, settings.timeout);
+        std::vector<std::string> arguments = {"--json", "-x", "/dev/" + device};
+        if (action == SmartAction::ShortSelfTest) {
+            arguments = {"--json", "-t", "short", "/dev/" + device};
+        }
+        finished = runProgram(smartctl, arguments, settings.timeout);
     } else {
         const fs::path pkexec = findProgram("pkexec");
         if (pkexec.empty()) {
@@ -168,7 +174,11 @@ RunOutcome runSmartctl(const std::string& device, const RunSettings& settings) {
                            "установите пакеты pkexec и polkitd (sudo apt install pkexec polkitd) или "
                            "запустите Vexlin от имени root.");
         }
-        finished = runProgram(pkexec, {settings.helper.string(), device}, settings.timeout);
+        std::vector<std::string> arguments = {settings.helper.string(), device};
+        if (action == SmartAction::ShortSelfTest) {
+            arguments = {settings.helper.string(), std::string(kHelperShortTest), device};
+        }
+        finished = runProgram(pkexec, arguments, settings.timeout);
     }
     if (!finished.started) {
         return outcome(RunOutcome::Kind::Failed, "Не удалось запустить smartctl.");

@@ -1,12 +1,17 @@
 #pragma once
 
+#include "drives/DriveRecord.h"
+
 #include <chrono>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 
-// Runs `smartctl --json -x /dev/NAME`: directly when the program runs as root, otherwise our helper through
-// pkexec (the administrator's password, asked by the desktop's polkit agent).  Blocks for at most the
-// timeout: call it from a worker thread, never from the window's.
+// Runs `smartctl --json -x /dev/NAME` (or, asked for, `smartctl --json -t short /dev/NAME`): directly when
+// the program runs as root, otherwise our helper through pkexec (the administrator's password, asked by the
+// desktop's polkit agent).  Blocks for at most the timeout: call it from a worker thread, never from the
+// window's.
 namespace vexlin::drives {
 
 struct RunSettings {
@@ -15,6 +20,9 @@ struct RunSettings {
     std::chrono::milliseconds timeout{std::chrono::seconds(60)};
     // Looked in after PATH for smartctl: an unprivileged user's PATH has no sbin directory.
     std::string systemDirectories = "/usr/local/sbin:/usr/sbin:/sbin";
+    // Without root, asked first for each drive: its records from a source that needs no password (UDisks2
+    // on the system bus); nothing sends that drive to smartctl.
+    std::function<std::optional<DriveRecord>(const std::string& name)> withoutPassword;
 };
 
 struct RunOutcome {
@@ -24,7 +32,11 @@ struct RunOutcome {
     std::string message; // what went wrong and what to do, for the user (every other kind)
 };
 
-RunOutcome runSmartctl(const std::string& device, const RunSettings& settings);
+// What smartctl is asked to do: read everything the drive records, or start its short self-test.
+enum class SmartAction { Read, ShortSelfTest };
+
+RunOutcome runSmartctl(const std::string& device, const RunSettings& settings,
+                       SmartAction action = SmartAction::Read);
 
 // The program on PATH, else in `more` (directories separated by colons); empty when not found.
 std::filesystem::path findProgram(const std::string& name, const std::string& more = "");
