@@ -51,7 +51,11 @@ std::string percentText(double value) {
     return std::to_string(wholeOf(value)) + " %";
 }
 
-bool discharging(const JournalReading& reading) {
+// With charge_behaviour at force-discharge the pack runs down with mains online, and says so.
+bool discharging(const JournalReading& reading, const JournalHeader& header) {
+    if (header.hold == ChargeHold::ForceDischarge && reading.status == JournalStatus::Discharging) {
+        return true;
+    }
     return !reading.mainsOnline && reading.status != JournalStatus::Charging &&
            reading.status != JournalStatus::Full && reading.status != JournalStatus::NotCharging;
 }
@@ -108,7 +112,7 @@ Stretch findStretch(const Journal& journal, const RundownContext& context) {
     const auto& readings = journal.readings;
     Stretch stretch;
     std::size_t first = 0;
-    while (first < readings.size() && !discharging(readings[first])) {
+    while (first < readings.size() && !discharging(readings[first], journal.header)) {
         ++first;
     }
     if (first == readings.size()) {
@@ -127,7 +131,7 @@ Stretch findStretch(const Journal& journal, const RundownContext& context) {
             stretch.end = slept || !bothClocks ? RundownEnd::Suspended : RundownEnd::Gap;
             return stretch;
         }
-        if (!discharging(after)) {
+        if (!discharging(after, journal.header)) {
             stretch.end = RundownEnd::Mains;
             stretch.endingPercent = after.percent;
             return stretch;
@@ -135,8 +139,17 @@ Stretch findStretch(const Journal& journal, const RundownContext& context) {
         stretch.last = i;
     }
     if (journal.end) {
-        stretch.end =
-            journal.end->reason == JournalEndReason::Stopped ? RundownEnd::Stopped : RundownEnd::Closed;
+        switch (journal.end->reason) {
+        case JournalEndReason::Stopped:
+            stretch.end = RundownEnd::Stopped;
+            break;
+        case JournalEndReason::Removed:
+            stretch.end = RundownEnd::Removed;
+            break;
+        case JournalEndReason::Closed:
+            stretch.end = RundownEnd::Closed;
+            break;
+        }
     } else if (context.live) {
         stretch.end = RundownEnd::Running;
     } else if (context.bootId && !journal.header.bootId.empty() && *context.bootId == journal.header.bootId) {
@@ -175,6 +188,8 @@ std::string endWords(RundownEnd end) {
         return "Vexlin закрыт";
     case RundownEnd::Stopped:
         return "тест остановлен";
+    case RundownEnd::Removed:
+        return "батарея отключена";
     case RundownEnd::Interrupted:
         return "Vexlin завершился аварийно";
     case RundownEnd::SwitchedOff:
@@ -203,12 +218,35 @@ std::string_view endName(RundownEnd end) {
         return "closed";
     case RundownEnd::Stopped:
         return "stopped";
+    case RundownEnd::Removed:
+        return "removed";
     case RundownEnd::Interrupted:
         return "interrupted";
     case RundownEnd::NotStarted:
         break;
     }
     return "not_started";
+}
+
+// A pack that a threshold or a vendor's mode kept below full started the run there: what it delivered is
+// the charge above the low level from that point, and a run time from full would be longer.
+std::optional<std::string> heldBelowFull(const JournalHeader& header, std::optional<int> startPercent) {
+    // The firmware lets the charge drift a few percent under its threshold before it charges again.
+    constexpr int kThresholdSlack = 3;
+    if (!startPercent) {
+        return std::nullopt;
+    }
+    const std::string start = "тест начат с " + std::to_string(*startPercent) + " %, не с полной батареи";
+    if (header.stopThreshold && *startPercent <= *header.stopThreshold + kThresholdSlack) {
+        return "зарядку останавливает порог " + std::to_string(*header.stopThreshold) + " %: " + start;
+    }
+    if (header.hold == ChargeHold::Conservation && *startPercent < 95) {
+        return "включён режим сбережения батареи, он держит заряд ниже полного: " + start;
+    }
+    if (header.hold == ChargeHold::ForceDischarge) {
+        return "батарея разряжалась по команде charge_behaviour (force-discharge), сеть при этом подключена";
+    }
+    return std::nullopt;
 }
 
 void judge(RundownResult& result, std::optional<int> endingPercent, std::string_view separator) {
@@ -365,6 +403,9 @@ RundownResult rundownResult(const Journal& journal, const RundownContext& contex
     }
     if (journal.tornLastLine) {
         result.notes.push_back("последняя запись журнала оборвана и не учтена");
+    }
+    if (const auto held = heldBelowFull(journal.header, first.percent)) {
+        result.notes.push_back(*held);
     }
 
     result.complete =
