@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -160,6 +161,7 @@ private slots:
     void runKilledMidwayIsFoundAtTheNextStart();
     void heavyLoadAsksForThePerformanceWindow();
     void packTakenOutAndPutBack();
+    void onlyTheNewestJournalsAreKept();
 };
 
 // A hundred readings fast-forwarded through the fixture /sys: the live group follows them, and mains plugged
@@ -391,6 +393,33 @@ void RundownWindowTest::packTakenOutAndPutBack() {
     QVERIFY(page->RundownButton->isEnabled());
     QCOMPARE(results.find("battery", "rundown.2")->verdict, verdict);
     QCOMPARE(dialogs.shown().size(), 0u);
+}
+
+// Twenty-two runs in the folder: the next start removes the two oldest with their marks before it lists the
+// results, and numbers the twenty it keeps.
+void RundownWindowTest::onlyTheNewestJournalsAreKept() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const fs::path folder = fs::path(dir.path().toStdString()) / "state/vexlin";
+    fs::create_directories(folder);
+    std::vector<fs::path> made;
+    for (int day = 1; day <= 22; ++day) {
+        char name[64];
+        std::snprintf(name, sizeof name, "rundown-2026-11-%02d-10-00-00-BAT0.journal", day);
+        made.push_back(folder / name);
+        fs::copy_file(fs::path(VEXLIN_FIXTURES) / "rundown/honest.journal", made.back());
+        std::ofstream(made.back().string() + ".shown");
+    }
+    Window window(fs::path(dir.path().toStdString()) / "root", folder);
+    ScopedRecordingDialogs dialogs;
+    window.page()->findRundowns();
+    QTest::qWait(50);
+    const std::vector<fs::path> kept(made.begin() + 2, made.end());
+    QVERIFY(platform::rundownJournals(folder) == kept);
+    QVERIFY(!fs::exists(made[0].string() + ".shown"));
+    QVERIFY(window.services.results.find("battery", "rundown.20") != nullptr);
+    QVERIFY(window.services.results.find("battery", "rundown.21") == nullptr);
+    QCOMPARE(dialogs.shown().size(), 0u); // every one of them was told before
 }
 
 } // namespace vexlin
