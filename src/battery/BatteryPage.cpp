@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <tuple>
 
 namespace vexlin {
 namespace {
@@ -491,7 +492,7 @@ void BatteryPage::RundownTimerTimer() {
     // The live group follows the pack that delivers now; the others go on being recorded beside it.
     std::optional<battery::RundownLiveTexts> shown;
     std::string shownName;
-    double shownRate = -1;
+    std::tuple<bool, bool, double> shownRank{}; // running, discharging, its rate
     std::vector<std::string> live;
     QStringList failures;
     for (auto& run : rundowns_) {
@@ -505,12 +506,12 @@ void BatteryPage::RundownTimerTimer() {
                                 : static_cast<double>(*journal.readings.back().rate);
         const bool delivering = !journal.readings.empty() &&
                                 journal.readings.back().status == battery::JournalStatus::Discharging;
-        const double weight = (running ? 2.0 : 0.0) + (delivering ? 1.0 : 0.0);
-        if (!shown || weight * 1e12 + rate > shownRate) {
+        const auto rank = std::make_tuple(running, delivering, rate);
+        if (!shown || rank > shownRank) {
             const double sinceStart = running ? rundownElapsed_.elapsed() / 1000.0 : 0.0;
             shown = battery::liveTexts(journal, result, sinceStart, context.decimalSeparator);
             shownName = journal.header.battery;
-            shownRate = weight * 1e12 + rate;
+            shownRank = rank;
         }
         if (running) {
             live.push_back(journal.header.battery);
