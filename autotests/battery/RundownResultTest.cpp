@@ -266,7 +266,18 @@ INSTANTIATE_TEST_SUITE_P(
                             r.mainsOnline = true;
                         }
                     },
-                    RundownEnd::NotStarted, false, "Разрядный тест не начался", std::nullopt}),
+                    RundownEnd::NotStarted, false,
+                    "Разрядный тест не начался: батарея не разряжалась (питание от сети)", std::nullopt},
+        // Two bays: the firmware drains the other pack first, and this one waits "Not charging".
+        VariantCase{"other_pack_drains_first",
+                    [](Journal& j) {
+                        for (auto& r : j.readings) {
+                            r.status = JournalStatus::NotCharging;
+                        }
+                    },
+                    RundownEnd::NotStarted, false,
+                    "Разрядный тест не начался: батарея не разряжалась, машина работала не от неё",
+                    std::nullopt}),
     [](const testing::TestParamInfo<VariantCase>& info) { return info.param.name; });
 
 // What the reader makes of damaged, foreign or newer files: a clear refusal, or the torn line left out.

@@ -369,6 +369,11 @@ void RundownWindowTest::packTakenOutAndPutBack() {
                  "Разрядный тест не дошёл до конца: батарея отключена на 74 %"),
              verdict.c_str());
     QCOMPARE(page->RundownGroup->title(), "Разрядный тест идёт: показана BAT0, записываются BAT0");
+    QCOMPARE(page->RundownDelivered->text(), "Ждёт: батарея не разряжается");
+    if (qEnvironmentVariableIsSet("VEXLIN_SCREENSHOT_DIR")) {
+        window.form->grab().save(qEnvironmentVariable("VEXLIN_SCREENSHOT_DIR") +
+                                 "/rundown-pack-taken-out.png");
+    }
     // What was measured of the pack stays shown; its measurement starts again with whatever pack comes back.
     QVERIFY(results.find("battery", "BAT1.charge") != nullptr);
     QVERIFY(page->healthMonitor().estimate("BAT1") == nullptr);

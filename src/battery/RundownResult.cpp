@@ -60,6 +60,11 @@ bool discharging(const JournalReading& reading, const JournalHeader& header) {
            reading.status != JournalStatus::Full && reading.status != JournalStatus::NotCharging;
 }
 
+bool onMains(const Journal& journal) {
+    return std::any_of(journal.readings.begin(), journal.readings.end(),
+                       [](const JournalReading& r) { return r.mainsOnline; });
+}
+
 // The readings in watts and watt-hours, whatever the gauge counts in.
 class Units {
 public:
@@ -251,10 +256,6 @@ std::optional<std::string> heldBelowFull(const JournalHeader& header, std::optio
 
 void judge(RundownResult& result, std::optional<int> endingPercent, std::string_view separator) {
     const auto wh = [&](double value) { return decimal(value, 1, separator) + " Втч"; };
-    if (result.end == RundownEnd::NotStarted) {
-        result.verdict = "Разрядный тест не начался: батарея не разряжалась (питание от сети)";
-        return;
-    }
     if (result.end == RundownEnd::Running) {
         return;
     }
@@ -322,7 +323,9 @@ RundownResult rundownResult(const Journal& journal, const RundownContext& contex
     const Stretch stretch = findStretch(journal, context);
     result.end = stretch.end;
     if (stretch.end == RundownEnd::NotStarted) {
-        judge(result, stretch.endingPercent, context.decimalSeparator);
+        // Off the mains a pack that never discharged had the other bay's pack do the work.
+        result.verdict = std::string("Разрядный тест не начался: батарея не разряжалась") +
+                         (onMains(journal) ? " (питание от сети)" : ", машина работала не от неё");
         return result;
     }
     const Units units(journal.header);
@@ -476,7 +479,8 @@ RundownLiveTexts liveTexts(const Journal& journal, const RundownResult& result, 
                     std::to_string(minutes) + ":" + (secondsPart < 10 ? "0" : "") +
                     std::to_string(secondsPart);
     if (result.end == RundownEnd::NotStarted) {
-        texts.delivered = "Отключите сеть: тест ждёт разряда";
+        const bool mains = !journal.readings.empty() && journal.readings.back().mainsOnline;
+        texts.delivered = mains ? "Отключите сеть: тест ждёт разряда" : "Ждёт: батарея не разряжается";
         return texts;
     }
     texts.delivered = "Отдано: " + decimal(result.deliveredWh, 1, separator) + " Втч";
