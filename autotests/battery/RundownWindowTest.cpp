@@ -369,7 +369,7 @@ void RundownWindowTest::packTakenOutAndPutBack() {
                  "Разрядный тест не дошёл до конца: батарея отключена на 74 %"),
              verdict.c_str());
     QCOMPARE(page->RundownGroup->title(), "Разрядный тест идёт: показана BAT0, записываются BAT0");
-    QCOMPARE(page->RundownDelivered->text(), "Ждёт: батарея не разряжается");
+    QCOMPARE(page->RundownDelivered->text(), "Ждёт: не разряжается");
     if (qEnvironmentVariableIsSet("VEXLIN_SCREENSHOT_DIR")) {
         window.form->grab().save(qEnvironmentVariable("VEXLIN_SCREENSHOT_DIR") +
                                  "/rundown-pack-taken-out.png");

@@ -480,7 +480,7 @@ RundownLiveTexts liveTexts(const Journal& journal, const RundownResult& result, 
                     std::to_string(secondsPart);
     if (result.end == RundownEnd::NotStarted) {
         const bool mains = !journal.readings.empty() && journal.readings.back().mainsOnline;
-        texts.delivered = mains ? "Отключите сеть: тест ждёт разряда" : "Ждёт: батарея не разряжается";
+        texts.delivered = mains ? "Отключите сеть: тест ждёт разряда" : "Ждёт: не разряжается";
         return texts;
     }
     texts.delivered = "Отдано: " + decimal(result.deliveredWh, 1, separator) + " Втч";
