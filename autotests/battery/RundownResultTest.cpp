@@ -4,6 +4,8 @@
 #include "platform/RundownStorage.h"
 
 #include <cmath>
+#include <cstdio>
+#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
@@ -169,6 +171,115 @@ INSTANTIATE_TEST_SUITE_P(
                     EndingCase{"still_recording", true, kRecordedBoot, RundownEnd::Running, false}),
     [](const testing::TestParamInfo<EndingCase>& info) { return info.param.name; });
 
+// The same recorded run as the machine and its charger shaped it: a pack taken out, a start held below full
+// by a threshold or a vendor's mode, a pack that charge_behaviour runs down with mains online.
+struct VariantCase {
+    const char* name;
+    std::function<void(Journal&)> shape;
+    RundownEnd end;
+    bool complete;
+    std::string verdictStart;
+    std::optional<std::string> note;
+};
+
+void keepWhile(Journal& journal, int fromPercent, int toPercent) {
+    std::erase_if(journal.readings, [&](const JournalReading& r) {
+        return r.percent && (*r.percent > fromPercent || *r.percent < toPercent);
+    });
+}
+
+class VariantTest : public testing::TestWithParam<VariantCase> {};
+
+TEST_P(VariantTest, WhatTheRunCanSay) {
+    const auto& row = GetParam();
+    auto journal = loadJournal("honest.journal");
+    row.shape(journal);
+    // Through the file and back: what the result sees is what the journal keeps.
+    std::string text = headerLine(journal.header);
+    for (const auto& r : journal.readings) {
+        text += readingLine(r);
+    }
+    if (journal.end) {
+        text += endLine(*journal.end);
+    }
+    const auto parsed = parseJournal(text);
+    ASSERT_TRUE(parsed.journal) << parsed.error->message;
+    RundownContext context;
+    context.bootId = "0b6f1e2a-another-boot";
+    const auto result = rundownResult(*parsed.journal, context);
+    EXPECT_EQ(result.end, row.end);
+    EXPECT_EQ(result.complete, row.complete);
+    EXPECT_EQ(result.verdict.substr(0, row.verdictStart.size()), row.verdictStart) << result.verdict;
+    if (row.note) {
+        ASSERT_EQ(result.notes.size(), 1u);
+        EXPECT_EQ(result.notes.front(), *row.note);
+    } else {
+        EXPECT_TRUE(result.notes.empty()) << result.notes.front();
+    }
+}
+
+const std::string kFromHonest = "Батарея отдала ";
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, VariantTest,
+    testing::Values(
+        VariantCase{"pack_taken_out_at_70",
+                    [](Journal& j) {
+                        keepWhile(j, 100, 70);
+                        const auto& last = j.readings.back();
+                        j.end = JournalEnd{JournalEndReason::Removed, last.boottimeNs + 3'000'000'000,
+                                           *last.monotonicNs + 3'000'000'000, last.wallMs + 3000};
+                    },
+                    RundownEnd::Removed, false, "Разрядный тест не дошёл до конца: батарея отключена на 70 %",
+                    std::nullopt},
+        VariantCase{"held_at_stop_threshold_80",
+                    [](Journal& j) {
+                        keepWhile(j, 80, 0);
+                        j.header.stopThreshold = 80;
+                    },
+                    RundownEnd::SwitchedOff, true, kFromHonest,
+                    "зарядку останавливает порог 80 %: тест начат с 80 %, не с полной батареи"},
+        // A threshold set below the charge the run began at held nothing back.
+        VariantCase{"threshold_below_the_start", [](Journal& j) { j.header.stopThreshold = 60; },
+                    RundownEnd::SwitchedOff, true, kFromHonest, std::nullopt},
+        VariantCase{"conservation_mode_at_60",
+                    [](Journal& j) {
+                        keepWhile(j, 60, 0);
+                        j.header.hold = ChargeHold::Conservation;
+                    },
+                    RundownEnd::SwitchedOff, true, kFromHonest,
+                    "включён режим сбережения батареи, он держит заряд ниже полного: тест начат с 60 %, не с "
+                    "полной батареи"},
+        VariantCase{"force_discharge_with_mains_online",
+                    [](Journal& j) {
+                        for (auto& r : j.readings) {
+                            r.mainsOnline = true;
+                        }
+                        j.header.hold = ChargeHold::ForceDischarge;
+                    },
+                    RundownEnd::SwitchedOff, true, kFromHonest,
+                    "батарея разряжалась по команде charge_behaviour (force-discharge), сеть при этом "
+                    "подключена"},
+        VariantCase{"mains_online_without_force_discharge",
+                    [](Journal& j) {
+                        for (auto& r : j.readings) {
+                            r.mainsOnline = true;
+                        }
+                    },
+                    RundownEnd::NotStarted, false,
+                    "Разрядный тест не начался: батарея не разряжалась (питание от сети)", std::nullopt},
+        // Two bays: the firmware drains the other pack first, and this one waits "Not charging".
+        VariantCase{"other_pack_drains_first",
+                    [](Journal& j) {
+                        for (auto& r : j.readings) {
+                            r.status = JournalStatus::NotCharging;
+                        }
+                    },
+                    RundownEnd::NotStarted, false,
+                    "Разрядный тест не начался: батарея не разряжалась, машина работала не от неё",
+                    std::nullopt}),
+    [](const testing::TestParamInfo<VariantCase>& info) { return info.param.name; });
+
 // What the reader makes of damaged, foreign or newer files: a clear refusal, or the torn line left out.
 struct DamageCase {
     const char* name;
@@ -198,6 +309,19 @@ std::string reading(std::int64_t second, std::int64_t now) {
     r.percent = static_cast<int>(now * 100 / 48500000);
     r.status = JournalStatus::Discharging;
     return readingLine(r);
+}
+
+// A line of our own making with the checksum the writer would give it.
+std::string sealedLine(std::string body) {
+    body += '\t';
+    std::uint32_t hash = 2166136261u;
+    for (const char c : body) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 16777619u;
+    }
+    char hex[9];
+    std::snprintf(hex, sizeof hex, "%08x", hash);
+    return body + hex + '\n';
 }
 
 std::string flipped(std::string line) {
@@ -236,10 +360,18 @@ INSTANTIATE_TEST_SUITE_P(
                    true},
         DamageCase{"middle_line_damaged", header() + flipped(reading(10, 48000000)) + reading(20, 47972000),
                    "журнал разрядного теста повреждён: строка 2", 0, false},
-        DamageCase{"newer_format",
-                   "vexlin-rundown\t3\t0.9.0\tBAT0\t-\t-\t-\tenergy\t-\t-\t-\twork\t-\t00000000\n" + kTwo,
-                   "журнал записан более новой версией Vexlin (формат 3), эта версия читает форматы 1–2", 0,
-                   false},
+        DamageCase{
+            "newer_format",
+            "vexlin-rundown\t4\t0.9.0\tBAT0\t-\t-\t-\tenergy\t-\t-\t-\twork\t-\t-\tauto\t00000000\n" + kTwo,
+            "журнал записан более новой версией Vexlin (формат 4), эта версия читает форматы 1–3", 0, false},
+        // Format 2 ends its header at the boot id: no threshold, no charge hold.
+        DamageCase{"format_2_header",
+                   sealedLine("vexlin-rundown\t2\t0.7.1\tBAT0\t-\t-\t-\tenergy\t-\t48500000\t-\twork\t-") +
+                       kTwo,
+                   std::nullopt, 2, false},
+        DamageCase{"unknown_charge_hold",
+                   sealedLine(header().substr(0, header().rfind("\tauto\t")) + "\tturbo"),
+                   "журнал разрядного теста: заголовок повреждён", 0, false},
         DamageCase{"not_a_journal", "seconds,status,mains,capacity\n",
                    "это не журнал разрядного теста Vexlin", 0, false},
         DamageCase{"empty", "", "журнал разрядного теста пуст", 0, false},

@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -130,8 +131,8 @@ struct Window {
         page()->setRundownChooser([] { return battery::RundownLoad::Work; });
         page()->RundownButton->click();
     }
-    bool takeReading() {
-        auto* recorder = page()->rundown();
+    bool takeReading(std::size_t battery = 0) {
+        auto* recorder = page()->rundown(battery);
         const auto before = recorder->journal().readings.size();
         recorder->sampleNow();
         // A loaded machine may keep the lane's thread waiting a while.
@@ -159,6 +160,8 @@ private slots:
     void liveRunShowsItsFiguresAndEndsWithMains();
     void runKilledMidwayIsFoundAtTheNextStart();
     void heavyLoadAsksForThePerformanceWindow();
+    void packTakenOutAndPutBack();
+    void onlyTheNewestJournalsAreKept();
 };
 
 // A hundred readings fast-forwarded through the fixture /sys: the live group follows them, and mains plugged
@@ -307,6 +310,121 @@ void RundownWindowTest::heavyLoadAsksForThePerformanceWindow() {
     QCOMPARE(asked, 0);
     QTRY_COMPARE(asked, 1);
     QCOMPARE(window.page()->rundown()->journal().header.load, battery::RundownLoad::Load);
+}
+
+// A ThinkPad with two packs: both recorded, the external one taken out of its bay in the middle of the run
+// (its supply leaves /sys) and put back later.  The page, the health lines and the run-down follow; the run
+// of the pack taken out ends as partial with the reason, the other goes on.
+void RundownWindowTest::packTakenOutAndPutBack() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const fs::path root = fs::path(dir.path().toStdString()) / "root";
+    const fs::path fixture = fs::path(VEXLIN_FIXTURES) / "two_packs/sys";
+    fs::create_directories(root);
+    fs::copy(fixture, root / "sys", fs::copy_options::recursive);
+    const fs::path bay = root / "sys/class/power_supply/BAT1";
+    Window window(root, fs::path(dir.path().toStdString()) / "state/vexlin");
+    ScopedRecordingDialogs dialogs;
+    window.form->show();
+    window.form->PageControl1->setCurrentWidget(window.page());
+    auto* page = window.page();
+    auto& results = window.services.results;
+    window.form->Timer1Timer();
+    window.form->Timer1Timer();
+    QVERIFY(results.find("battery", "BAT1.charge") != nullptr);
+
+    window.startRun();
+    QCOMPARE(page->rundownCount(), 2u);
+    QCOMPARE(QString::fromStdString(page->rundown(0)->journal().header.battery), "BAT0");
+    QCOMPARE(QString::fromStdString(page->rundown(1)->journal().header.battery), "BAT1");
+    for (const char* energy : {"48800000", "48690000"}) {
+        writeValue(bay / "energy_now", energy);
+        writeValue(bay / "capacity", "74");
+        QVERIFY(window.takeReading(0));
+        QVERIFY(window.takeReading(1));
+        window.form->Timer1Timer();
+    }
+    page->RundownTimerTimer();
+    QCOMPARE(page->RundownGroup->title(), "Разрядный тест идёт: показана BAT1, записываются BAT0, BAT1");
+
+    fs::remove_all(bay);
+    QElapsedTimer waited;
+    waited.start();
+    while (page->rundown(1)->running() && waited.elapsed() < 20000) {
+        page->rundown(1)->sampleNow();
+        window.form->Timer1Timer();
+        QTest::qWait(5);
+    }
+    QVERIFY(!page->rundown(1)->running());
+    QVERIFY(page->rundown(0)->running());
+    for (int tick = 0; tick < 3; ++tick) {
+        window.form->Timer1Timer();
+    }
+    page->RundownTimerTimer();
+    const auto* removed = results.find("battery", "rundown.2");
+    QVERIFY(removed != nullptr);
+    QCOMPARE(QString::fromStdString(removed->what), "Разрядный тест BAT1 (неполный)");
+    const std::string verdict = removed->verdict;
+    QVERIFY2(QString::fromStdString(verdict).startsWith(
+                 "Разрядный тест не дошёл до конца: батарея отключена на 74 %"),
+             verdict.c_str());
+    QCOMPARE(page->RundownGroup->title(), "Разрядный тест идёт: показана BAT0, записываются BAT0");
+    QCOMPARE(page->RundownDelivered->text(), "Ждёт: не разряжается");
+    if (qEnvironmentVariableIsSet("VEXLIN_SCREENSHOT_DIR")) {
+        window.form->grab().save(qEnvironmentVariable("VEXLIN_SCREENSHOT_DIR") +
+                                 "/rundown-pack-taken-out.png");
+    }
+    // What was measured of the pack stays shown; its measurement starts again with whatever pack comes back.
+    QVERIFY(results.find("battery", "BAT1.charge") != nullptr);
+    QVERIFY(page->healthMonitor().estimate("BAT1") == nullptr);
+    QVERIFY2(page->StaticText8->text().contains("80"), qPrintable(page->StaticText8->text()));
+
+    // Back in, with less charge than it left with.
+    fs::copy(fixture / "class/power_supply/BAT1", bay, fs::copy_options::recursive);
+    writeValue(bay / "capacity", "40");
+    writeValue(bay / "energy_now", "26090000");
+    window.form->Timer1Timer();
+    window.form->Timer1Timer();
+    QVERIFY(page->healthMonitor().estimate("BAT1") != nullptr);
+    const auto* charge = results.find("battery", "BAT1.charge");
+    QVERIFY(charge != nullptr);
+    QVERIFY2(QString::fromStdString(charge->value).contains("40"), charge->value.c_str());
+    // The run of the pack taken out stays ended; the other one goes on until it is stopped.
+    QVERIFY(!page->rundown(1)->running());
+    QVERIFY(window.takeReading(0));
+    page->RundownStopClick();
+    QVERIFY(!page->rundown(0)->running());
+    QVERIFY(page->RundownGroup->title().startsWith("Разрядный тест окончен"));
+    QVERIFY(page->RundownButton->isEnabled());
+    QCOMPARE(results.find("battery", "rundown.2")->verdict, verdict);
+    QCOMPARE(dialogs.shown().size(), 0u);
+}
+
+// Twenty-two runs in the folder: the next start removes the two oldest with their marks before it lists the
+// results, and numbers the twenty it keeps.
+void RundownWindowTest::onlyTheNewestJournalsAreKept() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const fs::path folder = fs::path(dir.path().toStdString()) / "state/vexlin";
+    fs::create_directories(folder);
+    std::vector<fs::path> made;
+    for (int day = 1; day <= 22; ++day) {
+        char name[64];
+        std::snprintf(name, sizeof name, "rundown-2026-11-%02d-10-00-00-BAT0.journal", day);
+        made.push_back(folder / name);
+        fs::copy_file(fs::path(VEXLIN_FIXTURES) / "rundown/honest.journal", made.back());
+        std::ofstream(made.back().string() + ".shown");
+    }
+    Window window(fs::path(dir.path().toStdString()) / "root", folder);
+    ScopedRecordingDialogs dialogs;
+    window.page()->findRundowns();
+    QTest::qWait(50);
+    const std::vector<fs::path> kept(made.begin() + 2, made.end());
+    QVERIFY(platform::rundownJournals(folder) == kept);
+    QVERIFY(!fs::exists(made[0].string() + ".shown"));
+    QVERIFY(window.services.results.find("battery", "rundown.20") != nullptr);
+    QVERIFY(window.services.results.find("battery", "rundown.21") == nullptr);
+    QCOMPARE(dialogs.shown().size(), 0u); // every one of them was told before
 }
 
 } // namespace vexlin

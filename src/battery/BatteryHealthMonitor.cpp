@@ -83,8 +83,15 @@ void BatteryHealthMonitor::refresh(const platform::BatterySnapshot& snapshot, do
     for (const auto& facts : snapshot.batteries) {
         names.push_back(facts.name);
     }
-    // A battery taken out keeps its lines: what was measured stays measured.  Only the "none" line goes
-    // when a battery appears.
+    // A battery taken out keeps its lines: what was measured stays measured.  Its measurement does not go on
+    // when a pack comes back in that bay, which may be another pack, and the charge it lost or gained while
+    // out was never seen; one reading without it is an ACPI re-read, not a pack taken out.  Only the "none"
+    // line goes when a battery appears.
+    for (auto it = tracked_.begin(); it != tracked_.end();) {
+        const bool present = std::find(names.begin(), names.end(), it->first) != names.end();
+        it->second.absent = present ? 0 : it->second.absent + 1;
+        it = it->second.absent >= kReadingsTakenOut ? tracked_.erase(it) : std::next(it);
+    }
     if (shownNone_ && !names.empty()) {
         store_.clearSource(kHealthSource);
         shownNone_ = false;

@@ -30,7 +30,9 @@ private:
     struct Tracked {
         CapacityEstimate estimate;
         ChargingCheck charging;
+        int absent = 0; // snapshots in a row without this battery
     };
+    static constexpr int kReadingsTakenOut = 3;
 
     Tracked& trackedFor(const platform::BatteryFacts& facts);
     void put(results::ResultLine line);

@@ -21,8 +21,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <algorithm>
 #include <chrono>
 #include <functional>
+#include <tuple>
 
 namespace vexlin {
 namespace {
@@ -36,6 +38,9 @@ constexpr int kBottomLabelWidth = 70;
 constexpr int kDefaultPlotWidth = 600;
 // A journal of a day holds about 1 MB; anything far beyond is not one of ours.
 constexpr std::size_t kMaxJournalBytes = 64u << 20;
+// Journals kept in the folder: a day-long run writes about a megabyte, and what older runs measured is in the
+// reports saved at the time.
+constexpr std::size_t kKeptJournals = 20;
 constexpr const char* kProgramVersion = "0.7.1";
 
 const char* const kRundownExplanation =
@@ -391,28 +396,55 @@ QWidget* BatteryPage::buildRundownRow() {
     return row;
 }
 
+bool BatteryPage::rundownRunning() const {
+    return std::any_of(rundowns_.begin(), rundowns_.end(),
+                       [](const Rundown& run) { return run.recorder->running(); });
+}
+
 void BatteryPage::RundownButtonClick() {
-    if (!services_.batteryHealth || !services_.lane || (rundown_ && rundown_->running())) {
+    if (!services_.batteryHealth || !services_.lane || rundownRunning()) {
         return;
     }
     const auto load = rundownChooser_();
     if (!load) {
         return;
     }
-    auto options = rundownOptions_;
-    options.bootId = bootId_;
-    rundown_ = std::make_unique<battery::RundownRecorder>(*services_.lane, *services_.batteryHealth,
-                                                          rundownFolder_, std::move(options));
-    if (const auto failure = rundown_->start(*load); !failure.empty()) {
-        rundown_.reset();
+    // Every pack that answers is recorded: a machine with two bays runs one down after the other, and the
+    // one it drains first is not known beforehand.  Read on the lane, as the recorders read.
+    platform::BatterySnapshot snapshot;
+    services_.lane->run([&] { snapshot = services_.batteryHealth->read(); });
+    auto names = battery::answeringBatteries(snapshot);
+    if (names.empty()) {
+        names.emplace_back(); // the recorder's own message says why nothing can run
+    }
+    std::vector<Rundown> started;
+    std::string failure;
+    for (const auto& name : names) {
+        auto options = rundownOptions_;
+        options.bootId = bootId_;
+        options.battery = name;
+        auto recorder = std::make_unique<battery::RundownRecorder>(*services_.lane, *services_.batteryHealth,
+                                                                   rundownFolder_, std::move(options));
+        if (failure = recorder->start(*load); !failure.empty()) {
+            break;
+        }
+        started.push_back({std::move(recorder), 0, false});
+    }
+    if (!failure.empty()) {
+        for (auto& run : started) {
+            run.recorder->stop(battery::JournalEndReason::Stopped);
+        }
         dialogs().message(this, "Разрядный тест", QString::fromStdString(failure), Dialogs::Icon::Warning);
         return;
+    }
+    rundowns_ = std::move(started);
+    for (auto& run : rundowns_) {
+        run.number = journalNumber(run.recorder->file());
     }
     RundownButton->setEnabled(false);
     RundownGroup->setTitle("Разрядный тест идёт");
     RundownGroup->show();
     RundownStop->setEnabled(true);
-    rundownNumber_ = journalNumber(rundown_->file());
     rundownElapsed_.start();
     RundownTimer->start();
     RundownTimerTimer();
@@ -423,8 +455,14 @@ void BatteryPage::RundownButtonClick() {
 }
 
 void BatteryPage::RundownStopClick() {
-    if (rundown_ && rundown_->running()) {
-        rundown_->stop(battery::JournalEndReason::Stopped);
+    bool stopped = false;
+    for (auto& run : rundowns_) {
+        if (run.recorder->running()) {
+            run.recorder->stop(battery::JournalEndReason::Stopped);
+            stopped = true;
+        }
+    }
+    if (stopped) {
         RundownTimerTimer();
     }
 }
@@ -445,34 +483,71 @@ void BatteryPage::putRundownResult(int number, const battery::Journal& journal, 
 }
 
 void BatteryPage::RundownTimerTimer() {
-    if (!rundown_) {
+    if (rundowns_.empty()) {
         return;
     }
-    const bool live = rundown_->running();
-    const auto journal = live ? rundown_->liveJournal() : rundown_->journal();
     battery::RundownContext context;
-    context.live = live;
     context.bootId = bootId_;
     context.decimalSeparator = russianDecimalSeparator();
-    const auto result = battery::rundownResult(journal, context);
-    const double sinceStart = live ? rundownElapsed_.elapsed() / 1000.0 : 0.0;
-    const auto texts = battery::liveTexts(journal, result, sinceStart, context.decimalSeparator);
-    setFieldText(RundownElapsed, texts.elapsed);
-    setFieldText(RundownDelivered, texts.delivered);
-    setFieldText(RundownPower, texts.power);
-    setFieldText(RundownCharge, texts.charge);
-    setFieldText(RundownForecast, texts.forecast);
-    putRundownResult(rundownNumber_, journal, live);
-    if (!live) {
+    // The live group follows the pack that delivers now; the others go on being recorded beside it.
+    std::optional<battery::RundownLiveTexts> shown;
+    std::string shownName;
+    std::tuple<bool, bool, double> shownRank{}; // running, discharging, its rate
+    std::vector<std::string> live;
+    QStringList failures;
+    for (auto& run : rundowns_) {
+        const bool running = run.recorder->running();
+        const auto journal = running ? run.recorder->liveJournal() : run.recorder->journal();
+        context.live = running;
+        const auto result = battery::rundownResult(journal, context);
+        putRundownResult(run.number, journal, running);
+        const double rate = journal.readings.empty() || !journal.readings.back().rate
+                                ? 0.0
+                                : static_cast<double>(*journal.readings.back().rate);
+        const bool delivering = !journal.readings.empty() &&
+                                journal.readings.back().status == battery::JournalStatus::Discharging;
+        const auto rank = std::make_tuple(running, delivering, rate);
+        if (!shown || rank > shownRank) {
+            const double sinceStart = running ? rundownElapsed_.elapsed() / 1000.0 : 0.0;
+            shown = battery::liveTexts(journal, result, sinceStart, context.decimalSeparator);
+            shownName = journal.header.battery;
+            shownRank = rank;
+        }
+        if (running) {
+            live.push_back(journal.header.battery);
+        } else if (!run.finished) {
+            run.finished = true;
+            markRundownSeen(run.recorder->file());
+            if (const auto failure = run.recorder->error(); !failure.empty()) {
+                failures.push_back(QString::fromStdString(failure));
+            }
+        }
+    }
+    setFieldText(RundownElapsed, shown->elapsed);
+    setFieldText(RundownDelivered, shown->delivered);
+    setFieldText(RundownPower, shown->power);
+    setFieldText(RundownCharge, shown->charge);
+    setFieldText(RundownForecast, shown->forecast);
+    const bool over = live.empty();
+    QString title = over ? "Разрядный тест окончен" : "Разрядный тест идёт";
+    if (rundowns_.size() > 1) {
+        QStringList names;
+        for (const auto& name : live) {
+            names.push_back(QString::fromStdString(name));
+        }
+        title += ": показана " + QString::fromStdString(shownName);
+        if (!over) {
+            title += ", записываются " + names.join(", ");
+        }
+    }
+    RundownGroup->setTitle(title);
+    if (over) {
         RundownTimer->stop();
         RundownButton->setEnabled(true);
         RundownStop->setEnabled(false);
-        RundownGroup->setTitle("Разрядный тест окончен");
-        markRundownSeen(rundown_->file());
-        if (const auto failure = rundown_->error(); !failure.empty()) {
-            dialogs().message(this, "Разрядный тест", QString::fromStdString(failure),
-                              Dialogs::Icon::Warning);
-        }
+    }
+    for (const auto& failure : failures) {
+        dialogs().message(this, "Разрядный тест", failure, Dialogs::Icon::Warning);
     }
 }
 
@@ -493,6 +568,8 @@ void BatteryPage::findRundowns() {
         return;
     }
     rundownsFound_ = true;
+    // Only at start, before the results are numbered: a run of this session never vanishes under the page.
+    platform::pruneRundownJournals(rundownFolder_, kKeptJournals);
     QStringList messages;
     const auto journals = platform::rundownJournals(rundownFolder_);
     for (std::size_t i = 0; i < journals.size(); ++i) {

@@ -57,7 +57,11 @@ public:
     void RundownStopClick();
     void RundownTimerTimer();
     void findRundowns(); // once, when the main window is first shown
-    battery::RundownRecorder* rundown() { return rundown_.get(); }
+    // One recorder for each battery that answered when the run began, in name order.
+    battery::RundownRecorder* rundown(std::size_t index = 0) {
+        return index < rundowns_.size() ? rundowns_[index].recorder.get() : nullptr;
+    }
+    std::size_t rundownCount() const { return rundowns_.size(); }
 
 signals:
     // "Под нагрузкой" chosen: the main window opens the performance window, whose drawing is the load.
@@ -126,13 +130,18 @@ private:
     bool chartStale_ = false; // points arrived while the chart was hidden
     battery::BatteryHealthMonitor health_;
     std::function<double()> healthClock_;
-    std::unique_ptr<battery::RundownRecorder> rundown_;
+    struct Rundown {
+        std::unique_ptr<battery::RundownRecorder> recorder;
+        int number = 0;        // the journal's place in the folder: its key "rundown.<n>"
+        bool finished = false; // its end has been told
+    };
+    bool rundownRunning() const;
+    std::vector<Rundown> rundowns_;
     std::filesystem::path rundownFolder_;
     battery::RecorderOptions rundownOptions_;
     std::function<std::optional<battery::RundownLoad>()> rundownChooser_;
     std::string bootId_;
     QElapsedTimer rundownElapsed_;
-    int rundownNumber_ = 0; // the running journal's place in the folder: its key "rundown.<n>"
     bool rundownsFound_ = false;
 };
 

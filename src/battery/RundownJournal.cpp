@@ -3,12 +3,14 @@
 #include <array>
 #include <charconv>
 #include <cstdio>
+#include <utility>
 
 namespace vexlin::battery {
 namespace {
 
 constexpr std::string_view kMagic = "vexlin-rundown";
-constexpr std::size_t kHeaderFields = 14; // the checksum included
+constexpr std::size_t kHeaderFields = 16; // the checksum included
+constexpr std::size_t kHeaderFieldsV2 = 14;
 constexpr std::size_t kReadingFields = 11;
 constexpr std::size_t kEndFields = 6;
 constexpr std::size_t kReadingFieldsV1 = 9; // no monotonic clock, no checksum
@@ -142,8 +144,46 @@ std::string identity(std::string_view field) {
     return text;
 }
 
-bool readHeader(const std::array<std::string_view, kMaxFields>& f, std::size_t count, JournalHeader& header) {
-    if (count != kHeaderFields) {
+constexpr std::array<std::pair<ChargeHold, std::string_view>, 4> kHoldWords{{
+    {ChargeHold::None, "auto"},
+    {ChargeHold::ForceDischarge, "force-discharge"},
+    {ChargeHold::InhibitCharge, "inhibit-charge"},
+    {ChargeHold::Conservation, "conservation"},
+}};
+
+std::string_view holdWord(ChargeHold hold) {
+    for (const auto& [value, word] : kHoldWords) {
+        if (value == hold) {
+            return word;
+        }
+    }
+    return "auto";
+}
+
+// Format 3's two fields after the boot id.
+bool readHold(std::string_view threshold, std::string_view hold, JournalHeader& header) {
+    std::optional<std::int64_t> percent;
+    if (!readOptional(threshold, percent) || (percent && (*percent < 1 || *percent > 99))) {
+        return false;
+    }
+    if (percent) {
+        header.stopThreshold = static_cast<int>(*percent);
+    }
+    for (const auto& [value, word] : kHoldWords) {
+        if (word == hold) {
+            header.hold = value;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool readHeader(const std::array<std::string_view, kMaxFields>& f, std::size_t count, int format,
+                JournalHeader& header) {
+    if (count != (format >= 3 ? kHeaderFields : kHeaderFieldsV2)) {
+        return false;
+    }
+    if (format >= 3 && !readHold(f[13], f[14], header)) {
         return false;
     }
     header.programVersion = identity(f[2]);
@@ -170,12 +210,12 @@ bool readHeader(const std::array<std::string_view, kMaxFields>& f, std::size_t c
 // Format 1's header: the same fields, without the checksum.
 bool readHeaderV1(const std::array<std::string_view, kMaxFields>& f, std::size_t count,
                   JournalHeader& header) {
-    if (count != kHeaderFields - 1) {
+    if (count != kHeaderFieldsV2 - 1) {
         return false;
     }
     std::array<std::string_view, kMaxFields> withChecksum = f;
-    withChecksum[kHeaderFields - 1] = "";
-    return readHeader(withChecksum, kHeaderFields, header);
+    withChecksum[kHeaderFieldsV2 - 1] = "";
+    return readHeader(withChecksum, kHeaderFieldsV2, 1, header);
 }
 
 bool readReading(const std::array<std::string_view, kMaxFields>& f, std::size_t count, int format,
@@ -231,6 +271,8 @@ bool readEnd(const std::array<std::string_view, kMaxFields>& f, std::size_t coun
         end.reason = JournalEndReason::Closed;
     } else if (f[1] == "stopped") {
         end.reason = JournalEndReason::Stopped;
+    } else if (f[1] == "removed") {
+        end.reason = JournalEndReason::Removed;
     } else {
         return false;
     }
@@ -261,6 +303,9 @@ std::string headerLine(const JournalHeader& header) {
     line += '\t' + numberText(header.voltageMinDesign);
     line += header.load == RundownLoad::Load ? "\tload" : "\twork";
     line += '\t' + fieldText(header.bootId);
+    line += '\t' + numberText(header.stopThreshold ? std::optional<std::int64_t>(*header.stopThreshold)
+                                                   : std::nullopt);
+    line += '\t' + std::string(holdWord(header.hold));
     return sealed(std::move(line));
 }
 
@@ -279,7 +324,9 @@ std::string readingLine(const JournalReading& reading) {
 }
 
 std::string endLine(const JournalEnd& end) {
-    std::string line = end.reason == JournalEndReason::Stopped ? "end\tstopped" : "end\tclosed";
+    std::string line = end.reason == JournalEndReason::Stopped   ? "end\tstopped"
+                       : end.reason == JournalEndReason::Removed ? "end\tremoved"
+                                                                 : "end\tclosed";
     line += '\t' + std::to_string(end.boottimeNs);
     line += '\t' + std::to_string(end.monotonicNs);
     line += '\t' + std::to_string(end.wallMs);
@@ -313,9 +360,10 @@ JournalParse parseJournal(std::string_view text) {
                               "), эта версия читает форматы 1–" + std::to_string(kJournalFormat));
             }
             journal.header.format = static_cast<int>(format);
-            const bool read =
-                format == 1 ? complete && readHeaderV1(fields, count, journal.header)
-                            : complete && checksumHolds(line) && readHeader(fields, count, journal.header);
+            const bool read = format == 1
+                                  ? complete && readHeaderV1(fields, count, journal.header)
+                                  : complete && checksumHolds(line) &&
+                                        readHeader(fields, count, static_cast<int>(format), journal.header);
             if (!read) {
                 return refuse("журнал разрядного теста: заголовок повреждён");
             }

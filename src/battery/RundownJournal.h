@@ -13,21 +13,27 @@
 //   ----------  -------------------------------------------------------------------------------------------
 //   header      "vexlin-rundown", format, program version, battery name, maker, model, serial, units
 //               ("energy" or "charge"), design full, full, design minimum voltage (µV), load ("work" or
-//               "load"), boot id, checksum
+//               "load"), boot id, stop-charge threshold (percent), charge hold ("auto", "force-discharge",
+//               "inhibit-charge", "conservation"), checksum
 //   reading     "r", CLOCK_BOOTTIME (ns), CLOCK_MONOTONIC (ns), wall clock (ms since 1970), now (µWh or
 //               µAh), rate (µW or µA), voltage (µV), percent, status, mains online (0/1), checksum
-//   end         "end", reason ("closed", "stopped"), CLOCK_BOOTTIME (ns), CLOCK_MONOTONIC (ns), wall
+//   end         "end", reason ("closed", "stopped", "removed"), CLOCK_BOOTTIME (ns), CLOCK_MONOTONIC (ns),
+//   wall
 //               clock (ms), checksum
 //
 // A value the battery did not report is "-".  The checksum is FNV-1a (32 bits, 8 hex digits) of the line up
 // to and including the tab before it: a line cut short by a power cut, or a block the file system left
 // filled with zeros, fails it.  Format 1 had neither the monotonic clock nor checksums; it is still read,
-// with suspends seen only as gaps.
+// with suspends seen only as gaps.  Format 2 had no threshold and no charge hold: read as none.
 namespace vexlin::battery {
 
-inline constexpr int kJournalFormat = 2;
+inline constexpr int kJournalFormat = 3;
 
 enum class RundownLoad { Work, Load }; // "Как при работе", "Под нагрузкой"
+
+// What held the charger when the run started: with force-discharge the pack runs down with mains online, and
+// a pack held below full by a threshold or a vendor's mode started the run below 100 %.
+enum class ChargeHold { None, ForceDischarge, InhibitCharge, Conservation };
 
 struct JournalHeader {
     int format = kJournalFormat;
@@ -42,6 +48,8 @@ struct JournalHeader {
     std::optional<std::int64_t> voltageMinDesign;
     RundownLoad load = RundownLoad::Work;
     std::string bootId; // the kernel's boot id when the run started: a later boot means the machine went off
+    std::optional<int> stopThreshold; // percent where the firmware stops charging, when below 100
+    ChargeHold hold = ChargeHold::None;
 
     bool operator==(const JournalHeader&) const = default;
 };
@@ -62,7 +70,11 @@ struct JournalReading {
     bool operator==(const JournalReading&) const = default;
 };
 
-enum class JournalEndReason { Closed, Stopped };
+enum class JournalEndReason {
+    Closed,
+    Stopped,
+    Removed, // the pack left its bay (its supply vanished from /sys) while the run went on
+};
 
 struct JournalEnd {
     JournalEndReason reason = JournalEndReason::Closed;

@@ -25,7 +25,7 @@ JournalStatus statusOf(platform::BatteryFacts::Status status) {
 const platform::BatteryFacts* findBattery(const platform::BatterySnapshot& snapshot,
                                           const std::string& name) {
     for (const auto& facts : snapshot.batteries) {
-        if (name.empty() || facts.name == name) {
+        if (!facts.silent && (name.empty() || facts.name == name)) {
             return &facts;
         }
     }
@@ -47,26 +47,59 @@ JournalReading readingOf(const platform::BatteryFacts& facts, const platform::Ba
     return reading;
 }
 
-// "rundown-2026-12-10-20-15-03.journal": sorted by name is sorted by start.
-std::string journalName(std::int64_t wallMs) {
+// "rundown-2026-12-10-20-15-03-BAT0.journal": sorted by name is sorted by start, then by battery.  The
+// supply's name is the kernel's ("BAT0", "CMB1", "bq27541-0"): anything else in it becomes '_'.
+std::string journalName(std::int64_t wallMs, const std::string& battery) {
     const std::time_t seconds = static_cast<std::time_t>(wallMs / 1000);
     std::tm local{};
     ::localtime_r(&seconds, &local);
     char text[64];
-    std::strftime(text, sizeof text, "rundown-%Y-%m-%d-%H-%M-%S.journal", &local);
-    return text;
+    std::strftime(text, sizeof text, "rundown-%Y-%m-%d-%H-%M-%S", &local);
+    std::string name = text;
+    name += '-';
+    for (const char c : battery.substr(0, 32)) {
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                           c == '-' || c == '_';
+        name += plain ? c : '_';
+    }
+    return name + ".journal";
+}
+
+ChargeHold holdOf(const platform::BatteryFacts& facts) {
+    switch (facts.chargeBehaviour) {
+    case platform::BatteryFacts::ChargeBehaviour::ForceDischarge:
+        return ChargeHold::ForceDischarge;
+    case platform::BatteryFacts::ChargeBehaviour::InhibitCharge:
+        return ChargeHold::InhibitCharge;
+    case platform::BatteryFacts::ChargeBehaviour::Auto:
+        break;
+    }
+    return facts.conservationMode ? ChargeHold::Conservation : ChargeHold::None;
 }
 
 bool endsTheRun(const JournalReading& reading, const Journal& journal) {
-    const bool onMains = reading.mainsOnline || reading.status == JournalStatus::Charging;
+    // Forced to discharge, the pack runs down with mains online: only its charging again ends the run.
+    const bool forced = journal.header.hold == ChargeHold::ForceDischarge;
+    const bool onMains = reading.status == JournalStatus::Charging || (!forced && reading.mainsOnline);
     bool discharged = false;
     for (const auto& earlier : journal.readings) {
-        discharged = discharged || (!earlier.mainsOnline && earlier.status == JournalStatus::Discharging);
+        discharged =
+            discharged || ((forced || !earlier.mainsOnline) && earlier.status == JournalStatus::Discharging);
     }
     return onMains && discharged;
 }
 
 } // namespace
+
+std::vector<std::string> answeringBatteries(const platform::BatterySnapshot& snapshot) {
+    std::vector<std::string> names;
+    for (const auto& facts : snapshot.batteries) {
+        if (!facts.silent) {
+            names.push_back(facts.name);
+        }
+    }
+    return names;
+}
 
 RundownRecorder::RundownRecorder(platform::NormalPriorityLane& lane, const platform::BatteryHealth& health,
                                  std::filesystem::path folder, RecorderOptions options)
@@ -84,9 +117,11 @@ std::string RundownRecorder::start(RundownLoad load) {
             return;
         }
         const auto snapshot = health_.read();
-        const auto* facts = findBattery(snapshot, "");
+        const auto* facts = findBattery(snapshot, options_.battery);
         if (facts == nullptr) {
-            failure = "Батарея не обнаружена: разрядный тест не начат";
+            failure = options_.battery.empty()
+                          ? "Батарея не обнаружена: разрядный тест не начат"
+                          : "Батарея " + options_.battery + " не отвечает: разрядный тест не начат";
             return;
         }
         const auto clocks = options_.clock();
@@ -102,9 +137,11 @@ std::string RundownRecorder::start(RundownLoad load) {
         journal.header.voltageMinDesign = facts->voltageMinDesign;
         journal.header.load = load;
         journal.header.bootId = options_.bootId;
+        journal.header.stopThreshold = facts->chargeEndThreshold;
+        journal.header.hold = holdOf(*facts);
         const auto first = readingOf(*facts, snapshot, clocks);
         std::lock_guard lock(mutex_);
-        failure = file_.create(folder_ / journalName(clocks.wallMs));
+        failure = file_.create(folder_ / journalName(clocks.wallMs, facts->name));
         if (failure.empty()) {
             failure = file_.append(headerLine(journal.header) + readingLine(first));
         }
@@ -115,12 +152,33 @@ std::string RundownRecorder::start(RundownLoad load) {
         journal.readings.push_back(first);
         journal_ = std::move(journal);
         error_.clear();
+        missing_ = 0;
         samples_ = 0; // the first reading is the header's: the next goes to the journal ten readings on
         running_ = true;
         stopping_ = false;
         thread_ = lane_.startThread([this] { serve(); });
     });
     return failure;
+}
+
+// The end line, written by whoever ends the run: the reading thread, or stop() once that thread is gone.
+void RundownRecorder::endLocked(std::unique_lock<std::mutex>& lock, JournalEndReason reason,
+                                const platform::ClockReading& clocks) {
+    if (!running_) {
+        return;
+    }
+    const JournalEnd end{reason, clocks.boottimeNs, clocks.monotonicNs, clocks.wallMs};
+    latest_.reset();
+    lock.unlock();
+    const auto failure = file_.append(endLine(end));
+    lock.lock();
+    if (failure.empty()) {
+        journal_.end = end;
+    } else {
+        error_ = failure;
+    }
+    running_ = false;
+    file_.close();
 }
 
 void RundownRecorder::stop(JournalEndReason reason) {
@@ -133,16 +191,9 @@ void RundownRecorder::stop(JournalEndReason reason) {
     }
     wake_.notify_all();
     thread_.join();
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     if (running_) {
-        const auto clocks = options_.clock();
-        JournalEnd end{reason, clocks.boottimeNs, clocks.monotonicNs, clocks.wallMs};
-        if (auto failure = file_.append(endLine(end)); failure.empty()) {
-            journal_.end = end;
-        } else {
-            error_ = failure;
-        }
-        running_ = false;
+        endLocked(lock, reason, options_.clock());
     }
     file_.close();
 }
@@ -207,8 +258,14 @@ void RundownRecorder::sampleLocked(std::unique_lock<std::mutex>& lock, bool forc
     lock.lock();
     const auto* facts = findBattery(snapshot, name);
     if (facts == nullptr) {
-        return; // the pack is gone for a moment (an ACPI re-read): the next reading tells
+        // Gone for a moment (an ACPI re-read) the next reading tells; gone for good, the run ends here and
+        // what was recorded stays a partial result.
+        if (++missing_ >= options_.missingReadings) {
+            endLocked(lock, JournalEndReason::Removed, clocks);
+        }
+        return;
     }
+    missing_ = 0;
     const auto reading = readingOf(*facts, snapshot, clocks);
     ++samples_;
     const auto& previous = journal_.readings.back();

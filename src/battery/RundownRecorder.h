@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace vexlin::battery {
 
@@ -21,7 +22,15 @@ struct RecorderOptions {
     std::function<platform::ClockReading()> clock = platform::readClocks;
     std::string programVersion;
     std::string bootId;
+    std::string battery; // the supply's name ("BAT1"); empty: the first that answers
+    // Readings in a row that find the pack gone before the run ends as "removed": an ACPI re-read can hide a
+    // supply for one reading, a pack taken out stays away.
+    int missingReadings = 3;
 };
+
+// The batteries a run-down can record: the machine's own that answer (a slot that reads 0 everywhere holds no
+// pack to run down), in name order.
+std::vector<std::string> answeringBatteries(const platform::BatterySnapshot& snapshot);
 
 // Records one run-down: reads the battery on a thread of the normal-priority lane (never the interface
 // thread, which runs at idle priority and may starve for minutes under load) and appends its journal there.
@@ -53,6 +62,8 @@ public:
 private:
     void serve();
     void sampleLocked(std::unique_lock<std::mutex>& lock, bool forceJournal);
+    void endLocked(std::unique_lock<std::mutex>& lock, JournalEndReason reason,
+                   const platform::ClockReading& clocks);
 
     platform::NormalPriorityLane& lane_;
     const platform::BatteryHealth& health_;
@@ -65,6 +76,7 @@ private:
     bool stopping_ = false;
     bool sampleRequested_ = false;
     int samples_ = 0;
+    int missing_ = 0; // readings in a row without the pack
     Journal journal_;
     std::optional<JournalReading> latest_; // read since the journal's last line
     std::string error_;

@@ -51,9 +51,18 @@ std::string percentText(double value) {
     return std::to_string(wholeOf(value)) + " %";
 }
 
-bool discharging(const JournalReading& reading) {
+// With charge_behaviour at force-discharge the pack runs down with mains online, and says so.
+bool discharging(const JournalReading& reading, const JournalHeader& header) {
+    if (header.hold == ChargeHold::ForceDischarge && reading.status == JournalStatus::Discharging) {
+        return true;
+    }
     return !reading.mainsOnline && reading.status != JournalStatus::Charging &&
            reading.status != JournalStatus::Full && reading.status != JournalStatus::NotCharging;
+}
+
+bool onMains(const Journal& journal) {
+    return std::any_of(journal.readings.begin(), journal.readings.end(),
+                       [](const JournalReading& r) { return r.mainsOnline; });
 }
 
 // The readings in watts and watt-hours, whatever the gauge counts in.
@@ -108,7 +117,7 @@ Stretch findStretch(const Journal& journal, const RundownContext& context) {
     const auto& readings = journal.readings;
     Stretch stretch;
     std::size_t first = 0;
-    while (first < readings.size() && !discharging(readings[first])) {
+    while (first < readings.size() && !discharging(readings[first], journal.header)) {
         ++first;
     }
     if (first == readings.size()) {
@@ -127,7 +136,7 @@ Stretch findStretch(const Journal& journal, const RundownContext& context) {
             stretch.end = slept || !bothClocks ? RundownEnd::Suspended : RundownEnd::Gap;
             return stretch;
         }
-        if (!discharging(after)) {
+        if (!discharging(after, journal.header)) {
             stretch.end = RundownEnd::Mains;
             stretch.endingPercent = after.percent;
             return stretch;
@@ -135,8 +144,17 @@ Stretch findStretch(const Journal& journal, const RundownContext& context) {
         stretch.last = i;
     }
     if (journal.end) {
-        stretch.end =
-            journal.end->reason == JournalEndReason::Stopped ? RundownEnd::Stopped : RundownEnd::Closed;
+        switch (journal.end->reason) {
+        case JournalEndReason::Stopped:
+            stretch.end = RundownEnd::Stopped;
+            break;
+        case JournalEndReason::Removed:
+            stretch.end = RundownEnd::Removed;
+            break;
+        case JournalEndReason::Closed:
+            stretch.end = RundownEnd::Closed;
+            break;
+        }
     } else if (context.live) {
         stretch.end = RundownEnd::Running;
     } else if (context.bootId && !journal.header.bootId.empty() && *context.bootId == journal.header.bootId) {
@@ -175,6 +193,8 @@ std::string endWords(RundownEnd end) {
         return "Vexlin закрыт";
     case RundownEnd::Stopped:
         return "тест остановлен";
+    case RundownEnd::Removed:
+        return "батарея отключена";
     case RundownEnd::Interrupted:
         return "Vexlin завершился аварийно";
     case RundownEnd::SwitchedOff:
@@ -203,6 +223,8 @@ std::string_view endName(RundownEnd end) {
         return "closed";
     case RundownEnd::Stopped:
         return "stopped";
+    case RundownEnd::Removed:
+        return "removed";
     case RundownEnd::Interrupted:
         return "interrupted";
     case RundownEnd::NotStarted:
@@ -211,12 +233,29 @@ std::string_view endName(RundownEnd end) {
     return "not_started";
 }
 
+// A pack that a threshold or a vendor's mode kept below full started the run there: what it delivered is
+// the charge above the low level from that point, and a run time from full would be longer.
+std::optional<std::string> heldBelowFull(const JournalHeader& header, std::optional<int> startPercent) {
+    // The firmware lets the charge drift a few percent under its threshold before it charges again.
+    constexpr int kThresholdSlack = 3;
+    if (!startPercent) {
+        return std::nullopt;
+    }
+    const std::string start = "тест начат с " + std::to_string(*startPercent) + " %, не с полной батареи";
+    if (header.stopThreshold && *startPercent <= *header.stopThreshold + kThresholdSlack) {
+        return "зарядку останавливает порог " + std::to_string(*header.stopThreshold) + " %: " + start;
+    }
+    if (header.hold == ChargeHold::Conservation && *startPercent < 95) {
+        return "включён режим сбережения батареи, он держит заряд ниже полного: " + start;
+    }
+    if (header.hold == ChargeHold::ForceDischarge) {
+        return "батарея разряжалась по команде charge_behaviour (force-discharge), сеть при этом подключена";
+    }
+    return std::nullopt;
+}
+
 void judge(RundownResult& result, std::optional<int> endingPercent, std::string_view separator) {
     const auto wh = [&](double value) { return decimal(value, 1, separator) + " Втч"; };
-    if (result.end == RundownEnd::NotStarted) {
-        result.verdict = "Разрядный тест не начался: батарея не разряжалась (питание от сети)";
-        return;
-    }
     if (result.end == RundownEnd::Running) {
         return;
     }
@@ -284,7 +323,9 @@ RundownResult rundownResult(const Journal& journal, const RundownContext& contex
     const Stretch stretch = findStretch(journal, context);
     result.end = stretch.end;
     if (stretch.end == RundownEnd::NotStarted) {
-        judge(result, stretch.endingPercent, context.decimalSeparator);
+        // Off the mains a pack that never discharged had the other bay's pack do the work.
+        result.verdict = std::string("Разрядный тест не начался: батарея не разряжалась") +
+                         (onMains(journal) ? " (питание от сети)" : ", машина работала не от неё");
         return result;
     }
     const Units units(journal.header);
@@ -366,6 +407,9 @@ RundownResult rundownResult(const Journal& journal, const RundownContext& contex
     if (journal.tornLastLine) {
         result.notes.push_back("последняя запись журнала оборвана и не учтена");
     }
+    if (const auto held = heldBelowFull(journal.header, first.percent)) {
+        result.notes.push_back(*held);
+    }
 
     result.complete =
         stretch.end == RundownEnd::SwitchedOff ||
@@ -435,7 +479,8 @@ RundownLiveTexts liveTexts(const Journal& journal, const RundownResult& result, 
                     std::to_string(minutes) + ":" + (secondsPart < 10 ? "0" : "") +
                     std::to_string(secondsPart);
     if (result.end == RundownEnd::NotStarted) {
-        texts.delivered = "Отключите сеть: тест ждёт разряда";
+        const bool mains = !journal.readings.empty() && journal.readings.back().mainsOnline;
+        texts.delivered = mains ? "Отключите сеть: тест ждёт разряда" : "Ждёт: не разряжается";
         return texts;
     }
     texts.delivered = "Отдано: " + decimal(result.deliveredWh, 1, separator) + " Втч";

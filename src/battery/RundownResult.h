@@ -21,6 +21,7 @@ enum class RundownEnd {
     Mains,       // mains plugged in, or the battery charging
     Closed,      // Vexlin closed while the run went on
     Stopped,     // the user stopped the test
+    Removed,     // the pack was taken out of its bay
     Interrupted, // Vexlin ended without a word in the same boot: killed, or crashed
     NotStarted,  // the battery never discharged
 };

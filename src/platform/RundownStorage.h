@@ -29,6 +29,11 @@ std::string makePrivateDirectory(const std::filesystem::path& folder);
 // The journals in a folder, oldest first (their names carry the start time).
 std::vector<std::filesystem::path> rundownJournals(const std::filesystem::path& folder);
 
+// Removes all but the newest `keep` journals of a folder, each with the marks beside it ("<journal>.shown"),
+// so that the folder cannot grow for ever.  The files removed, oldest first.
+std::vector<std::filesystem::path> pruneRundownJournals(const std::filesystem::path& folder,
+                                                        std::size_t keep);
+
 // A whole file, or nothing when it cannot be read or is larger than maxBytes.
 std::optional<std::string> readWholeFile(const std::filesystem::path& file, std::size_t maxBytes);
 

@@ -84,6 +84,25 @@ std::vector<fs::path> rundownJournals(const fs::path& folder) {
     return found;
 }
 
+std::vector<fs::path> pruneRundownJournals(const fs::path& folder, std::size_t keep) {
+    auto journals = rundownJournals(folder);
+    if (journals.size() <= keep) {
+        return {};
+    }
+    journals.resize(journals.size() - keep);
+    std::vector<fs::path> removed;
+    for (const auto& journal : journals) {
+        std::error_code error;
+        if (fs::remove(journal, error)) {
+            removed.push_back(journal);
+            auto mark = journal;
+            mark += ".shown";
+            fs::remove(mark, error);
+        }
+    }
+    return removed;
+}
+
 std::optional<std::string> readWholeFile(const fs::path& file, std::size_t maxBytes) {
     std::error_code error;
     const auto size = fs::file_size(file, error);
