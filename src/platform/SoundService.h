@@ -1,7 +1,5 @@
 #pragma once
 
-#include "audio/InputFormats.h"
-
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -9,7 +7,22 @@
 #include <string>
 #include <vector>
 
+// The sound system as the program uses it, implemented over Qt Multimedia in the sound module
+// (src/audio).  It lives with the platform's interfaces, below the windows' common layer that holds it in
+// the services, and keeps the audio subsystem's namespace, where all of its users are.
 namespace vexlin::audio {
+
+// What a recording device says it can do.  Rates and channel counts are inclusive ranges.
+struct InputDeviceCaps {
+    std::string description;
+    int minimumRate = 0;
+    int maximumRate = 0;
+    int minimumChannels = 0;
+    int maximumChannels = 0;
+    bool unsigned8 = false;
+    bool signed16 = false;
+};
+
 
 // The kind of device that went away under a running stream.
 enum class LostDevice {
