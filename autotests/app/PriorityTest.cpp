@@ -6,8 +6,8 @@
 #include "app/ShellOpen.h"
 #include "app/Startup.h"
 #include "app/StartupWarmUp.h"
-#include "app/shared/AppServices.h"
 #include "sysinfo/ClockMeasurement.h"
+#include "ui/AppServices.h"
 
 #include <QApplication>
 #include <QDir>

@@ -6,9 +6,9 @@
 #include "app/MainForm.h"
 #include "app/OptionsForm.h"
 #include "app/Startup.h"
-#include "app/shared/Dialogs.h"
-#include "app/shared/Globals.h"
 #include "keyboard/FormKlava.h"
+#include "ui/Dialogs.h"
+#include "ui/Globals.h"
 
 #include <QAction>
 #include <QCheckBox>

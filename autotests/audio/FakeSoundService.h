@@ -2,8 +2,8 @@
 
 #include "audio/CaptureAssembler.h"
 #include "audio/CaptureFormat.h"
-#include "audio/SoundService.h"
 #include "audio/Waveform.h"
+#include "platform/SoundService.h"
 
 #include <QObject>
 #include <QTimer>

@@ -5,10 +5,10 @@
 // loaded back.
 
 #include "PulseHelpers.h"
-#include "app/shared/Dialogs.h"
-#include "app/shared/Globals.h"
 #include "audio/QtSoundService.h"
 #include "audio/SoundForm.h"
+#include "ui/Dialogs.h"
+#include "ui/Globals.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -3,9 +3,9 @@
 // work again once a device is back.
 
 #include "FakeSoundService.h"
-#include "app/shared/Dialogs.h"
-#include "app/shared/Globals.h"
 #include "audio/SoundForm.h"
+#include "ui/Dialogs.h"
+#include "ui/Globals.h"
 
 #include <QLabel>
 #include <QPushButton>

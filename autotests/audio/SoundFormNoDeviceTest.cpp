@@ -1,9 +1,9 @@
 // The audio test window on a machine without any sound device.  ctest runs this with PULSE_SERVER pointing
 // at a socket that does not exist, so the sound server offers no inputs and no outputs.
 
-#include "app/shared/Dialogs.h"
 #include "audio/MusicPlayer.h"
 #include "audio/SoundForm.h"
+#include "ui/Dialogs.h"
 
 #include <QAudioDevice>
 #include <QElapsedTimer>

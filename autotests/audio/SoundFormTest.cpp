@@ -4,14 +4,14 @@
 #include "audio/SoundForm.h"
 
 #include "PulseHelpers.h"
-#include "app/shared/ClockTimerSwitch.h"
-#include "app/shared/Dialogs.h"
-#include "app/shared/Globals.h"
 #include "audio/CaptureFormat.h"
 #include "audio/Mp3Decoder.h"
 #include "audio/MusicPlayer.h"
 #include "audio/WaveformBox.h"
 #include "support/FakeClock.h"
+#include "ui/ClockTimerSwitch.h"
+#include "ui/Dialogs.h"
+#include "ui/Globals.h"
 
 #include <QAudioSink>
 #include <QBuffer>

@@ -5,8 +5,8 @@
 // devices were set up.
 
 #include "PulseHelpers.h"
-#include "app/shared/Dialogs.h"
 #include "audio/SoundForm.h"
+#include "ui/Dialogs.h"
 
 #include <QLabel>
 #include <QProcess>

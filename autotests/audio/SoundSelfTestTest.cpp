@@ -2,10 +2,10 @@
 // stores, and what it does to the music and the capture around it.
 
 #include "FakeSoundService.h"
-#include "app/shared/Dialogs.h"
-#include "app/shared/Globals.h"
 #include "audio/SoundForm.h"
 #include "audio/WaveformBox.h"
+#include "ui/Dialogs.h"
+#include "ui/Globals.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,8 +1,8 @@
 #include "app/MainForm.h"
-#include "app/shared/Globals.h"
 #include "battery/BatteryPage.h"
 #include "platform/linux/LinuxBatteryHealth.h"
 #include "platform/linux/LinuxPowerSource.h"
+#include "ui/Globals.h"
 
 #include <QTemporaryDir>
 #include <QTest>

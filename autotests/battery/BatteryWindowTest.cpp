@@ -1,8 +1,8 @@
 #include "app/MainForm.h"
-#include "app/shared/Globals.h"
 #include "battery/BatteryPage.h"
 #include "battery/MonitorTexts.h"
 #include "battery/TrayIcon.h"
+#include "ui/Globals.h"
 
 #include <QCategoryAxis>
 #include <QChart>

@@ -1,10 +1,10 @@
 #include "app/MainForm.h"
-#include "app/shared/Dialogs.h"
-#include "app/shared/Globals.h"
 #include "battery/BatteryPage.h"
 #include "platform/linux/LinuxBatteryHealth.h"
 #include "platform/linux/LinuxPowerSource.h"
 #include "report/ReportJson.h"
+#include "ui/Dialogs.h"
+#include "ui/Globals.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -6,8 +6,6 @@
 #include "app/Forms.h"
 #include "app/MainForm.h"
 #include "app/Startup.h"
-#include "app/shared/Dialogs.h"
-#include "app/shared/Globals.h"
 #include "audio/SoundForm.h"
 #include "gfx/OpenGlMissing.h"
 #include "gfx/PerformanceForm.h"
@@ -15,6 +13,8 @@
 #include "platform/Factory.h"
 #include "report/FullTestSequencer.h"
 #include "report/TestForm.h"
+#include "ui/Dialogs.h"
+#include "ui/Globals.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,10 +1,10 @@
 #include "gfx/PerformanceForm.h"
 
-#include "app/shared/ClockTimerSwitch.h"
-#include "app/shared/Dialogs.h"
-#include "app/shared/Globals.h"
 #include "gfx/FrameView.h"
 #include "support/FakeClock.h"
+#include "ui/ClockTimerSwitch.h"
+#include "ui/Dialogs.h"
+#include "ui/Globals.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
-#include "app/shared/Dialogs.h"
-#include "app/shared/Globals.h"
 #include "gfx/PerformanceForm.h"
 #include "platform/Factory.h"
 #include "support/FakeClock.h"
 #include "support/TempDir.h"
+#include "ui/Dialogs.h"
+#include "ui/Globals.h"
 
 #include <QLabel>
 #include <QtTest>

@@ -1,11 +1,11 @@
 #include "keyboard/FormKlava.h"
 
-#include "app/shared/ClockTimerSwitch.h"
-#include "app/shared/Dialogs.h"
-#include "app/shared/Globals.h"
 #include "keyboard/KeyPlaces.h"
 #include "keyboard/PictureBox.h"
 #include "support/FakeClock.h"
+#include "ui/ClockTimerSwitch.h"
+#include "ui/Dialogs.h"
+#include "ui/Globals.h"
 
 #include <QApplication>
 #include <QBuffer>

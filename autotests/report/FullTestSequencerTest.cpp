@@ -1,7 +1,7 @@
 #include "report/FullTestSequencer.h"
 
-#include "app/shared/Globals.h"
 #include "report/NumberText.h"
+#include "ui/Globals.h"
 
 #include <cmath>
 #include <deque>

@@ -3,7 +3,6 @@
 #include "app/MainForm.h"
 #include "app/OptionsForm.h"
 #include "app/Startup.h"
-#include "app/shared/Globals.h"
 #include "audio/SoundForm.h"
 #include "gfx/PerformanceForm.h"
 #include "keyboard/FormKlava.h"
@@ -13,6 +12,7 @@
 #include "report/TestForm.h"
 #include "sysinfo/SystemPage.h"
 #include "text/PlainText.h"
+#include "ui/Globals.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>

@@ -1,11 +1,11 @@
 // The report as the user gets it: the texts the real system page shows, written to a real folder, read
 // back by an independent reader (pandoc) and by Qt's JSON parser.
-#include "app/shared/Dialogs.h"
-#include "app/shared/Globals.h"
 #include "report/GenerateReport.h"
 #include "report/ResultsPage.h"
 #include "support/TempDir.h"
 #include "sysinfo/SystemPage.h"
+#include "ui/Dialogs.h"
+#include "ui/Globals.h"
 
 #include <QDir>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
 #include "screen/MonitorForm.h"
 
-#include "app/shared/ClockTimerSwitch.h"
 #include "support/FakeClock.h"
+#include "ui/ClockTimerSwitch.h"
 
 #include <QApplication>
 #include <QLabel>

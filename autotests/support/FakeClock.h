@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shared/ClockTimerSwitch.h"
+#include "ui/ClockTimerSwitch.h"
 
 namespace vexlin::testing {
 

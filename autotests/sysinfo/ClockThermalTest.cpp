@@ -1,7 +1,7 @@
 #include "app/MainForm.h"
-#include "app/shared/Dialogs.h"
 #include "platform/Factory.h"
 #include "sysinfo/ClockThermalWatch.h"
+#include "ui/Dialogs.h"
 
 #include <QSignalSpy>
 #include <QTimer>

@@ -6,12 +6,12 @@
 #include "app/Forms.h"
 #include "app/MainForm.h"
 #include "app/Startup.h"
-#include "app/shared/AppServices.h"
-#include "app/shared/Dialogs.h"
 #include "gfx/PerformanceForm.h"
 #include "keyboard/FormKlava.h"
 #include "keyboard/PictureBox.h"
 #include "screen/MonitorForm.h"
+#include "ui/AppServices.h"
+#include "ui/Dialogs.h"
 
 #include <QLabel>
 #include <QScreen>

@@ -10,10 +10,10 @@
 #include "app/Application.h"
 #include "app/Forms.h"
 #include "app/Startup.h"
-#include "app/shared/AppServices.h"
 #include "audio/SoundForm.h"
 #include "gfx/PerformanceForm.h"
 #include "sysinfo/ClockMeasurement.h"
+#include "ui/AppServices.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

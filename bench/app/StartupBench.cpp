@@ -5,7 +5,7 @@
 #include "app/LogoForm.h"
 #include "app/MainForm.h"
 #include "app/Startup.h"
-#include "app/shared/AppServices.h"
+#include "ui/AppServices.h"
 
 #include <QElapsedTimer>
 #include <QTest>

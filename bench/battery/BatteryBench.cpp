@@ -1,10 +1,10 @@
 // The battery monitor's costs with a day of points on the chart: one tick, one repaint of the chart, one
 // tray icon; and, for comparison, the same day with every point handed to the chart's series.
 #include "app/MainForm.h"
-#include "app/shared/Globals.h"
 #include "battery/BatteryPage.h"
 #include "battery/TrayIcon.h"
 #include "support/QtBenchMain.h"
+#include "ui/Globals.h"
 
 #include <QApplication>
 #include <QCategoryAxis>

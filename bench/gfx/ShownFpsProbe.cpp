@@ -5,8 +5,8 @@
 //
 // Prints every published count and the median.  Hidden, the window draws the way the full test has it draw
 // before it appears.
-#include "app/shared/AppServices.h"
 #include "gfx/PerformanceForm.h"
+#include "ui/AppServices.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,12 +1,12 @@
 // Budgets of the system page: one inventory refresh on activation, and the measured clock against the
 // kernel's own TSC frequency.  Run by hand: build-*/bench/sysinfo/sysinfo_bench
-#include "app/shared/AppServices.h"
 #include "platform/Factory.h"
 #include "platform/linux/LinuxDisplayInfo.h"
 #include "support/QtBenchMain.h"
 #include "sysinfo/ClockMeasurement.h"
 #include "sysinfo/Inventory.h"
 #include "sysinfo/SystemPage.h"
+#include "ui/AppServices.h"
 
 #include <QApplication>
 #include <QLocale>

@@ -1,7 +1,7 @@
 #include "app/AboutForm.h"
 
-#include "app/Maker.h"
 #include "app/ShellOpen.h"
+#include "text/Maker.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/shared/Form.h"
 #include "platform/NormalPriorityLane.h"
+#include "ui/Form.h"
 
 #include <QLabel>
 

@@ -1,6 +1,6 @@
 #include "app/Application.h"
 
-#include "app/shared/Dialogs.h"
+#include "ui/Dialogs.h"
 
 #include <QFont>
 #include <exception>

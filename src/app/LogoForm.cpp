@@ -1,7 +1,7 @@
 #include "app/LogoForm.h"
 
-#include "app/Maker.h"
 #include "app/SplashText.h"
+#include "text/Maker.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -5,20 +5,19 @@
 #include "app/OptionsForm.h"
 #include "app/ShellOpen.h"
 #include "app/ToolMessage.h"
-#include "app/shared/Dialogs.h"
-#include "app/shared/Globals.h"
 #include "audio/SoundForm.h"
 #include "battery/BatteryPage.h"
 #include "battery/MonitorTexts.h"
 #include "battery/TrayIcon.h"
 #include "gfx/PerformanceForm.h"
-#include "audio/SoundForm.h"
-#include "report/ResultsPage.h"
 #include "keyboard/FormKlava.h"
+#include "report/ResultsPage.h"
 #include "report/TestForm.h"
 #include "screen/MonitorForm.h"
 #include "sysinfo/ClockThermalWatch.h"
 #include "sysinfo/SystemPage.h"
+#include "ui/Dialogs.h"
+#include "ui/Globals.h"
 
 #include <QAction>
 #include <QApplication>

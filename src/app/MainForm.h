@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/shared/AppServices.h"
-#include "app/shared/ClockTimerSwitch.h"
+#include "ui/AppServices.h"
+#include "ui/ClockTimerSwitch.h"
 
 #include <QIcon>
 #include <QMainWindow>

@@ -1,6 +1,6 @@
 #include "app/OptionsForm.h"
 
-#include "app/shared/ClockTimerSwitch.h"
+#include "ui/ClockTimerSwitch.h"
 
 #include <QCheckBox>
 #include <QPushButton>

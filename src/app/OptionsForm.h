@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shared/Form.h"
+#include "ui/Form.h"
 
 class QCheckBox;
 class QPushButton;

@@ -1,7 +1,7 @@
 #include "app/ShellOpen.h"
 
-#include "app/shared/Dialogs.h"
 #include "platform/DataFiles.h"
+#include "ui/Dialogs.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

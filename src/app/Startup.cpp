@@ -7,7 +7,6 @@
 #include "app/MainForm.h"
 #include "app/OptionsForm.h"
 #include "app/StartupWarmUp.h"
-#include "app/shared/Dialogs.h"
 #include "audio/SoundForm.h"
 #include "audio/SoundModule.h"
 #include "gfx/PerformanceForm.h"
@@ -19,6 +18,7 @@
 #include "report/TestForm.h"
 #include "screen/MonitorForm.h"
 #include "sysinfo/SystemPage.h"
+#include "ui/Dialogs.h"
 
 #include <QSocketNotifier>
 #include <atomic>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/shared/AppServices.h"
 #include "platform/InstanceGuard.h"
+#include "ui/AppServices.h"
 
 #include <filesystem>
 

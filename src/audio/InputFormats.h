@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SoundService.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -30,17 +32,6 @@ struct FormatText {
 // The formats in the order the device list shows them: by rate, then mono before stereo, 8 before 16 bits
 // within each channel count.
 const std::vector<FormatText>& formatTable();
-
-// What a recording device says it can do.  Rates and channel counts are inclusive ranges.
-struct InputDeviceCaps {
-    std::string description;
-    int minimumRate = 0;
-    int maximumRate = 0;
-    int minimumChannels = 0;
-    int maximumChannels = 0;
-    bool unsigned8 = false;
-    bool signed16 = false;
-};
 
 // The standard formats a device covers: a rate inside its rate range, a channel count inside its channel
 // range and a sample format it lists.

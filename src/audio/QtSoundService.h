@@ -1,7 +1,7 @@
 #pragma once
 
-#include "audio/SoundService.h"
 #include "platform/NormalPriorityLane.h"
+#include "platform/SoundService.h"
 
 #include <QObject>
 #include <atomic>

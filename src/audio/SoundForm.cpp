@@ -1,14 +1,14 @@
 #include "audio/SoundForm.h"
 
-#include "app/shared/ClockTimerSwitch.h"
-#include "app/shared/Dialogs.h"
-#include "app/shared/Globals.h"
 #include "audio/CaptureFormat.h"
 #include "audio/InputFormats.h"
 #include "audio/SoundModule.h"
 #include "audio/Volume.h"
 #include "audio/WaveformBox.h"
 #include "platform/DataFiles.h"
+#include "ui/ClockTimerSwitch.h"
+#include "ui/Dialogs.h"
+#include "ui/Globals.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

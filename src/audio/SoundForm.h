@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/shared/AppServices.h"
-#include "app/shared/Form.h"
 #include "audio/SpeakerSelfTest.h"
 #include "audio/Waveform.h"
+#include "ui/AppServices.h"
+#include "ui/Form.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio/SoundService.h"
+#include "platform/SoundService.h"
 
 #include <filesystem>
 #include <memory>

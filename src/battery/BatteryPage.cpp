@@ -1,9 +1,9 @@
 #include "battery/BatteryPage.h"
 
-#include "app/shared/Dialogs.h"
-#include "app/shared/Globals.h"
 #include "battery/RundownResult.h"
 #include "platform/RundownStorage.h"
+#include "ui/Dialogs.h"
+#include "ui/Globals.h"
 
 #include <QCategoryAxis>
 #include <QChart>

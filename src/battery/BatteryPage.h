@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/shared/AppServices.h"
 #include "battery/BatteryHealthMonitor.h"
 #include "battery/ChargeHistory.h"
 #include "battery/DischargeAnalysis.h"
 #include "battery/MonitorTexts.h"
 #include "battery/RundownRecorder.h"
+#include "ui/AppServices.h"
 
 #include <QElapsedTimer>
 #include <QWidget>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/shared/AppServices.h"
 #include "drives/DriveLines.h"
 #include "drives/SelfTest.h"
+#include "ui/AppServices.h"
 
 #include <QGroupBox>
 #include <filesystem>

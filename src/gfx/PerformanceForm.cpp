@@ -1,13 +1,13 @@
 #include "gfx/PerformanceForm.h"
 
-#include "app/shared/ClockTimerSwitch.h"
-#include "app/shared/Dialogs.h"
 #include "gfx/FrameView.h"
 #include "gfx/GlSink.h"
 #include "gfx/GlSyncCalls.h"
 #include "gfx/GlobalShareContext.h"
 #include "gfx/OpenGlMissing.h"
 #include "platform/DataFiles.h"
+#include "ui/ClockTimerSwitch.h"
+#include "ui/Dialogs.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

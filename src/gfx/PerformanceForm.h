@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/shared/AppServices.h"
-#include "app/shared/Form.h"
 #include "gfx/FrameHandOver.h"
 #include "gfx/GlTextures.h"
 #include "gfx/PlayerModel.h"
 #include "gfx/SceneView.h"
 #include "sysinfo/ThermalMonitor.h"
+#include "ui/AppServices.h"
+#include "ui/Form.h"
 
 #include <QElapsedTimer>
 #include <QImage>

@@ -1,13 +1,13 @@
 #include "keyboard/FormKlava.h"
 
-#include "app/shared/ClockTimerSwitch.h"
-#include "app/shared/Dialogs.h"
 #include "keyboard/HeldKeys.h"
 #include "keyboard/KeyEventMapping.h"
 #include "keyboard/KeyboardResults.h"
 #include "keyboard/PictureBox.h"
 #include "keyboard/PictureKeys.h"
 #include "platform/DataFiles.h"
+#include "ui/ClockTimerSwitch.h"
+#include "ui/Dialogs.h"
 
 #include <QApplication>
 #include <QFileInfo>

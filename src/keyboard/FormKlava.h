@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/shared/AppServices.h"
-#include "app/shared/Form.h"
 #include "keyboard/EventClock.h"
 #include "keyboard/KeyCoverage.h"
 #include "keyboard/KeyboardTest.h"
+#include "ui/AppServices.h"
+#include "ui/Form.h"
 
 #include <QElapsedTimer>
 #include <QImage>

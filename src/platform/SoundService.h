@@ -23,7 +23,6 @@ struct InputDeviceCaps {
     bool signed16 = false;
 };
 
-
 // The kind of device that went away under a running stream.
 enum class LostDevice {
     Input,  // the microphone the capture records from

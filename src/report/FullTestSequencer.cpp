@@ -1,8 +1,8 @@
 #include "report/FullTestSequencer.h"
 
-#include "app/shared/Globals.h"
 #include "report/NumberText.h"
 #include "text/PlainText.h"
+#include "ui/Globals.h"
 
 #include <algorithm>
 #include <utility>

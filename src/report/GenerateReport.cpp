@@ -1,12 +1,12 @@
 #include "report/GenerateReport.h"
 
-#include "app/shared/Dialogs.h"
-#include "app/shared/Globals.h"
 #include "platform/NewFiles.h"
 #include "report/DocxWriter.h"
 #include "report/ReportModule.h"
 #include "sysinfo/CpuText.h"
 #include "sysinfo/SystemPage.h"
+#include "ui/Dialogs.h"
+#include "ui/Globals.h"
 
 #include <QGroupBox>
 #include <QGuiApplication>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/shared/AppServices.h"
 #include "platform/DataFiles.h"
 #include "report/ReportJson.h"
 #include "report/ReportModule.h"
+#include "ui/AppServices.h"
 
 #include <QDateTime>
 #include <QString>

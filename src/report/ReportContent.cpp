@@ -1,8 +1,8 @@
 #include "report/ReportContent.h"
 
-#include "app/Maker.h"
 #include "report/FullTestSequencer.h"
 #include "results/ResultGroups.h"
+#include "text/Maker.h"
 
 #include <charconv>
 #include <system_error>

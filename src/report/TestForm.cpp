@@ -1,9 +1,9 @@
 #include "report/TestForm.h"
 
-#include "app/shared/ClockTimerSwitch.h"
-#include "app/shared/Globals.h"
 #include "audio/SoundForm.h"
 #include "gfx/PerformanceForm.h"
+#include "ui/ClockTimerSwitch.h"
+#include "ui/Globals.h"
 
 #include <QLocale>
 #include <QPushButton>

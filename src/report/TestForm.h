@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/shared/AppServices.h"
-#include "app/shared/Form.h"
 #include "report/FullTestSequencer.h"
 #include "report/GenerateReport.h"
 #include "report/TestWindows.h"
+#include "ui/AppServices.h"
+#include "ui/Form.h"
 
 #include <QTimer>
 #include <memory>

@@ -1,10 +1,10 @@
 #include "report/TestWindows.h"
 
-#include "app/shared/ClockTimerSwitch.h"
-#include "app/shared/Dialogs.h"
 #include "audio/SoundForm.h"
 #include "gfx/PerformanceForm.h"
 #include "keyboard/FormKlava.h"
+#include "ui/ClockTimerSwitch.h"
+#include "ui/Dialogs.h"
 
 #include <QLabel>
 #include <QPushButton>

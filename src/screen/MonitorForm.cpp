@@ -1,7 +1,7 @@
 #include "screen/MonitorForm.h"
 
-#include "app/shared/ClockTimerSwitch.h"
 #include "screen/FrameImage.h"
+#include "ui/ClockTimerSwitch.h"
 
 #include <QKeyEvent>
 #include <QLabel>

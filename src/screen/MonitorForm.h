@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/shared/AppServices.h"
-#include "app/shared/Form.h"
 #include "screen/ScreenTest.h"
+#include "ui/AppServices.h"
+#include "ui/Form.h"
 
 #include <QImage>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shared/AppServices.h"
+#include "ui/AppServices.h"
 
 #include <QWidget>
 

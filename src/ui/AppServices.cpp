@@ -1,4 +1,4 @@
-#include "app/shared/AppServices.h"
+#include "ui/AppServices.h"
 
 #include "platform/Factory.h"
 

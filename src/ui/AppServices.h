@@ -1,6 +1,5 @@
 #pragma once
 
-#include "audio/SoundService.h"
 #include "platform/BatteryHealth.h"
 #include "platform/DiskPartitions.h"
 #include "platform/DisplayInfo.h"
@@ -12,6 +11,7 @@
 #include "platform/Processor.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/RunEnvironment.h"
+#include "platform/SoundService.h"
 #include "platform/SystemFacts.h"
 #include "platform/ThermalSensors.h"
 #include "platform/ThreadPriority.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shared/Globals.h"
+#include "ui/Globals.h"
 
 namespace vexlin {
 

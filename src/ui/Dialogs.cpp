@@ -1,4 +1,4 @@
-#include "app/shared/Dialogs.h"
+#include "ui/Dialogs.h"
 
 #include <QMessageBox>
 

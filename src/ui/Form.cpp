@@ -1,4 +1,4 @@
-#include "app/shared/Form.h"
+#include "ui/Form.h"
 
 #include <QEvent>
 #include <QMoveEvent>
