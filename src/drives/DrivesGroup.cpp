@@ -1,6 +1,7 @@
 #include "drives/DrivesGroup.h"
 
 #include "drives/UdisksReader.h"
+#include "ui/VerdictColour.h"
 
 #include <QBrush>
 #include <QCoreApplication>
@@ -37,20 +38,6 @@ namespace {
 
 QString fromStd(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-std::optional<QColor> colourOf(results::Verdict verdict) {
-    switch (verdict) {
-    case results::Verdict::Good:
-        return QColor(0, 128, 0);
-    case results::Verdict::Warning:
-        return QColor(160, 96, 0);
-    case results::Verdict::Bad:
-        return QColor(192, 0, 0);
-    case results::Verdict::None:
-        break;
-    }
-    return std::nullopt;
 }
 
 std::string separator() {
@@ -178,7 +165,7 @@ void DrivesGroup::showLines(const std::vector<results::ResultLine>& lines) {
         }
         drive = new QListWidgetItem(text, ListBox5);
         drive->setToolTip(text);
-        if (const auto colour = colourOf(line.judgement)) {
+        if (const auto colour = verdictColour(line.judgement)) {
             drive->setForeground(QBrush(*colour));
         }
     }

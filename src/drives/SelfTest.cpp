@@ -1,6 +1,7 @@
 #include "drives/SelfTest.h"
 
 #include "drives/DriveLines.h"
+#include "drives/JsonPath.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -15,34 +16,6 @@ using results::ResultLine;
 using results::Verdict;
 using State = SelfTestStatus::State;
 using Clock = std::chrono::steady_clock;
-
-const json* at(const json& root, std::initializer_list<const char*> path) {
-    const json* node = &root;
-    for (const char* key : path) {
-        if (!node->is_object()) {
-            return nullptr;
-        }
-        const auto found = node->find(key);
-        if (found == node->end()) {
-            return nullptr;
-        }
-        node = &*found;
-    }
-    return node;
-}
-
-std::optional<std::int64_t> integer(const json& root, std::initializer_list<const char*> path) {
-    const json* node = at(root, path);
-    if (node == nullptr || !node->is_number_integer()) {
-        return std::nullopt;
-    }
-    return node->get<std::int64_t>();
-}
-
-std::string text(const json& root, std::initializer_list<const char*> path) {
-    const json* node = at(root, path);
-    return node != nullptr && node->is_string() ? node->get<std::string>() : std::string();
-}
 
 std::optional<int> percent(std::optional<std::int64_t> value) {
     if (!value) {

@@ -1,5 +1,7 @@
 #include "drives/SmartctlJson.h"
 
+#include "drives/JsonPath.h"
+
 #include <array>
 #include <initializer_list>
 #include <limits>
@@ -9,43 +11,6 @@ namespace vexlin::drives {
 namespace {
 
 using nlohmann::json;
-
-// The member at `path`, or null when any step is missing or not an object.
-const json* at(const json& root, std::initializer_list<const char*> path) {
-    const json* node = &root;
-    for (const char* key : path) {
-        if (!node->is_object()) {
-            return nullptr;
-        }
-        const auto found = node->find(key);
-        if (found == node->end()) {
-            return nullptr;
-        }
-        node = &*found;
-    }
-    return node;
-}
-
-std::optional<std::int64_t> integer(const json* node) {
-    if (node == nullptr) {
-        return std::nullopt;
-    }
-    if (node->is_number_unsigned()) {
-        const auto value = node->get<std::uint64_t>();
-        if (value > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
-            return std::nullopt;
-        }
-        return static_cast<std::int64_t>(value);
-    }
-    if (node->is_number_integer()) {
-        return node->get<std::int64_t>();
-    }
-    return std::nullopt;
-}
-
-std::optional<std::int64_t> integer(const json& root, std::initializer_list<const char*> path) {
-    return integer(at(root, path));
-}
 
 // A small count (percent, degrees): out of int's range is nonsense and left empty.
 std::optional<int> smallInteger(const json& root, std::initializer_list<const char*> path) {
@@ -58,11 +23,6 @@ std::optional<int> smallInteger(const json& root, std::initializer_list<const ch
 
 std::optional<std::int64_t> nonNegative(std::optional<std::int64_t> value) {
     return value && *value >= 0 ? value : std::nullopt;
-}
-
-std::string text(const json& root, std::initializer_list<const char*> path) {
-    const json* node = at(root, path);
-    return node != nullptr && node->is_string() ? node->get<std::string>() : std::string();
 }
 
 std::optional<bool> boolean(const json& root, std::initializer_list<const char*> path) {

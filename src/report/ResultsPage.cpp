@@ -1,6 +1,7 @@
 #include "report/ResultsPage.h"
 
 #include "results/ResultGroups.h"
+#include "ui/VerdictColour.h"
 
 #include <QApplication>
 #include <QBrush>
@@ -27,21 +28,6 @@ constexpr int kHeadingRole = Qt::UserRole + 1;
 
 QString fromStd(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-// Dark enough to read on white: a verdict's colour only backs up its words and its sign.
-std::optional<QColor> verdictColour(results::Verdict verdict) {
-    switch (verdict) {
-    case results::Verdict::Good:
-        return QColor(0, 128, 0);
-    case results::Verdict::Warning:
-        return QColor(160, 96, 0);
-    case results::Verdict::Bad:
-        return QColor(192, 0, 0);
-    case results::Verdict::None:
-        break;
-    }
-    return std::nullopt;
 }
 
 // A tree view asks its delegate for a row's height without saying how wide the column is, so wrapped text
