@@ -34,7 +34,7 @@ std::uint64_t journalSized(std::size_t size) {
     return 5 * std::uint64_t{size} + kMiB;
 }
 
-const std::array<Target, 10> kTargets{{
+const std::array<Target, 11> kTargets{{
     {"bmp", runBmp, fileSized},
     {"tga", runTga, fileSized},
     {"jpeg", runJpeg, pictureCeiling},
@@ -45,6 +45,7 @@ const std::array<Target, 10> kTargets{{
     {"mp3", runMp3, musicSized},
     {"linux", runLinuxSources, fileSized},
     {"rundown", runRundown, journalSized},
+    {"readings", runReadings, fileSized, true},
 }};
 
 struct Scratch {
