@@ -159,11 +159,11 @@ MACHINES = os.path.join(ROOT, "autotests", "fixtures", "machines")
 MOST_TICKS = 15  # the harness reads at most 16 ticks: the tree, then the series
 
 
-def machine_tree(machine):
+def machine_tree(machine, machines=MACHINES):
     """The first tick: every file of the machine's sys/ with its first line, and the directories that stand
     for files that cannot be read (nothing but dot files inside)."""
     lines = []
-    base = os.path.join(MACHINES, machine)
+    base = os.path.join(machines, machine)
     for folder, dirs, files in sorted(os.walk(os.path.join(base, "sys"))):
         dirs.sort()
         rel = os.path.relpath(folder, base)
@@ -215,6 +215,15 @@ def readings():
             seed = machine + (name[len("series"):-len(".tsv")] if name else "")
             text = MARK.join("\n".join(t).encode("utf-8", "surrogateescape") + b"\n" for t in ticks)
             put("readings", seed, text)
+    # The readers' own edge cases: garbage, a near-zero full capacity, the most negative rate, odd sensors.
+    for fixtures in ("autotests/platform/fixtures/power", "autotests/platform/fixtures/battery",
+                     "autotests/sysinfo/fixtures/thermal"):
+        folder = os.path.join(ROOT, fixtures)
+        for tree in sorted(os.listdir(folder)):
+            if os.path.isdir(os.path.join(folder, tree, "sys")):
+                ticks = [machine_tree(tree, folder), ["@1"], ["@2"]]
+                put("readings", os.path.basename(fixtures) + "-" + tree,
+                    MARK.join("\n".join(t).encode("utf-8", "surrogateescape") + b"\n" for t in ticks))
     # A second bay emptied and filled again while the program reads it.
     ticks = [machine_tree("two_bays_zero_slot"), ["-sys/class/power_supply/BAT1"], ["@5"]]
     ticks.append([l for l in ticks[0] if l.startswith("sys/class/power_supply/BAT1")])
