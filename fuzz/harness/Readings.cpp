@@ -21,7 +21,8 @@
 
 // A machine's batteries and sensors read over several ticks, as the battery page, its health lines and the
 // performance window read them, with what no sanitizer checks checked after every tick: a percent within
-// 0..100 or unknown, a wear within 0..100 %, and no number printed as "nan" or "inf".
+// 0..100 or unknown, a wear within 0..100 %, the page's percent of a lone battery the same as its health
+// line's, and no number printed as "nan" or "inf".
 //
 // The input is the machine's /sys and its changes, one tick after another, each ended by kFileMark.  A line
 // of a tick is one of
@@ -158,6 +159,51 @@ public:
         }
         if (line.source == battery::kHealthSource) {
             batteryLine(where, line);
+        }
+    }
+
+    // One battery seen by both readers: the page's percent and the health line's, where both come from the
+    // same remaining ÷ full, must agree (the page's once wrapped to 0 % beside a full pack).
+    void samePercent(const results::ResultsStore& store, const platform::PowerStatus& status) {
+        if (status.BatteryLifePercent > 100) {
+            return;
+        }
+        const results::ResultLine* charge = nullptr;
+        for (const auto& line : store.lines()) {
+            if (line.source == battery::kHealthSource && line.key.ends_with(".charge")) {
+                if (charge != nullptr) {
+                    return; // two batteries: the page shows them together
+                }
+                charge = &line;
+            }
+        }
+        const auto fromCounter = [&] {
+            for (const auto& fact : charge->facts) {
+                if (const auto* s = std::get_if<std::string>(&fact.value);
+                    s && fact.name == "percent_source") {
+                    return *s == "counter";
+                }
+            }
+            return false;
+        };
+        if (charge == nullptr || !fromCounter()) {
+            return;
+        }
+        // The readers choose between energy and charge differently where a gauge has both.
+        const fs::path dir = scratchRoot() / "sys/class/power_supply" /
+                             charge->key.substr(0, charge->key.size() - std::string_view(".charge").size());
+        std::error_code ignored;
+        const bool energy =
+            fs::exists(dir / "energy_now", ignored) || fs::exists(dir / "energy_full", ignored);
+        const bool chargeFiles =
+            fs::exists(dir / "charge_now", ignored) || fs::exists(dir / "charge_full", ignored);
+        const auto health = numberFact(*charge, "percent");
+        if (energy == chargeFiles || !health) {
+            return;
+        }
+        if (std::abs(*health - status.BatteryLifePercent) > 1) {
+            fail("the page shows " + std::to_string(status.BatteryLifePercent) + " %, the health line " +
+                 std::to_string(static_cast<int>(*health)) + " % of the same battery");
         }
     }
 
@@ -327,6 +373,7 @@ Outcome runReadings(std::span<const std::uint8_t> input) {
         for (const auto& line : store.lines()) {
             check.line(line);
         }
+        check.samePercent(store, status);
         if (!check.violation().empty()) {
             return {false, sizeof status, "tick " + std::to_string(count) + ": " + check.violation()};
         }
