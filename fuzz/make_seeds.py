@@ -150,6 +150,86 @@ def main():
                                                        b"1.30\n", b"coretemp\n", b"45000\n", b"Package id 0\n",
                                                        b"100000\n", b"2400\n"]))
 
+    readings()
+
+
+# --- the machines' batteries and sensors, tick by tick ---------------------------------------------------
+
+MACHINES = os.path.join(ROOT, "autotests", "fixtures", "machines")
+MOST_TICKS = 15  # the harness reads at most 16 ticks: the tree, then the series
+
+
+def machine_tree(machine, machines=MACHINES):
+    """The first tick: every file of the machine's sys/ with its first line, and the directories that stand
+    for files that cannot be read (nothing but dot files inside)."""
+    lines = []
+    base = os.path.join(machines, machine)
+    for folder, dirs, files in sorted(os.walk(os.path.join(base, "sys"))):
+        dirs.sort()
+        rel = os.path.relpath(folder, base)
+        shown = [f for f in sorted(files) if not f.startswith(".")]
+        if not dirs and not shown:
+            lines.append(rel + "/")
+        for name in shown:
+            first = open(os.path.join(folder, name), "rb").read().split(b"\n")[0]
+            lines.append(os.path.join(rel, name) + "\t" + first.decode("utf-8", "surrogateescape"))
+    return lines
+
+
+def series_ticks(path):
+    """The rows of a recorded series as ticks, at most MOST_TICKS of them spread over the whole series (its
+    first and last row kept).  A battery series has a "seconds" column and names files below
+    sys/class/power_supply; a thermal one names files below the machine's directory."""
+    rows = [r.rstrip("\n").split("\t") for r in open(path, encoding="utf-8")
+            if r.strip() and not r.startswith("#")]
+    heading, rows = rows[0], rows[1:]
+    if len(rows) > MOST_TICKS:
+        rows = [rows[round(i * (len(rows) - 1) / (MOST_TICKS - 1))] for i in range(MOST_TICKS)]
+    timed = heading[0] == "seconds"
+    ticks = []
+    for row in rows:
+        lines = []
+        for name, value in zip(heading, row):
+            if name == "seconds":
+                lines.append("@" + value)
+            elif value != "-":
+                lines.append((os.path.join("sys/class/power_supply", name) if timed else name) + "\t" + value)
+        ticks.append(lines)
+    return ticks, timed
+
+
+def readings():
+    for machine in sorted(os.listdir(MACHINES)):
+        if not os.path.isdir(os.path.join(MACHINES, machine, "sys")):
+            continue
+        series = sorted(f for f in os.listdir(os.path.join(MACHINES, machine)) if f.startswith("series"))
+        for name in series or [None]:
+            ticks = [machine_tree(machine)]
+            if name:
+                more, timed = series_ticks(os.path.join(MACHINES, machine, name))
+                if timed:  # the first row is read on the tree itself, as the corpus test does
+                    ticks[0] += more.pop(0)
+                ticks += more
+            else:
+                ticks += [["@1"], ["@2"]]
+            seed = machine + (name[len("series"):-len(".tsv")] if name else "")
+            text = MARK.join("\n".join(t).encode("utf-8", "surrogateescape") + b"\n" for t in ticks)
+            put("readings", seed, text)
+    # The readers' own edge cases: garbage, a near-zero full capacity, the most negative rate, odd sensors.
+    for fixtures in ("autotests/platform/fixtures/power", "autotests/platform/fixtures/battery",
+                     "autotests/sysinfo/fixtures/thermal"):
+        folder = os.path.join(ROOT, fixtures)
+        for tree in sorted(os.listdir(folder)):
+            if os.path.isdir(os.path.join(folder, tree, "sys")):
+                ticks = [machine_tree(tree, folder), ["@1"], ["@2"]]
+                put("readings", os.path.basename(fixtures) + "-" + tree,
+                    MARK.join("\n".join(t).encode("utf-8", "surrogateescape") + b"\n" for t in ticks))
+    # A second bay emptied and filled again while the program reads it.
+    ticks = [machine_tree("two_bays_zero_slot"), ["-sys/class/power_supply/BAT1"], ["@5"]]
+    ticks.append([l for l in ticks[0] if l.startswith("sys/class/power_supply/BAT1")])
+    put("readings", "second-bay-pulled-and-back", MARK.join("\n".join(t).encode("utf-8", "surrogateescape")
+                                                            + b"\n" for t in ticks))
+
 
 if __name__ == "__main__":
     main()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer programs (clang, build-fuzz/) and runs them one after another, never two at once.
 #   scripts/fuzz.sh [target|all] [seconds per target]      e.g. scripts/fuzz.sh md3 600
-# Targets: bmp tga jpeg md3 skin animation character mp3 linux rundown.  Each run starts from the seeds in
+# Targets: bmp tga jpeg md3 skin animation character mp3 linux rundown readings.  Each run starts from the seeds in
 # fuzz/corpus/<target> and keeps what it finds in build-fuzz/corpus/<target> for the next run; inputs that
 # crash, hang, leak or run out of memory land in build-fuzz/artifacts/<target>/.  To keep one as a
 # regression input, copy it to fuzz/crashes/<target>/ once the reader is mended.
@@ -9,7 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-all=(bmp tga jpeg md3 skin animation character mp3 linux rundown)
+all=(bmp tga jpeg md3 skin animation character mp3 linux rundown readings)
 which=${1:-all}
 seconds=${2:-600}
 if [[ $which == all ]]; then

@@ -34,7 +34,7 @@ std::uint64_t journalSized(std::size_t size) {
     return 5 * std::uint64_t{size} + kMiB;
 }
 
-const std::array<Target, 10> kTargets{{
+const std::array<Target, 11> kTargets{{
     {"bmp", runBmp, fileSized},
     {"tga", runTga, fileSized},
     {"jpeg", runJpeg, pictureCeiling},
@@ -45,13 +45,19 @@ const std::array<Target, 10> kTargets{{
     {"mp3", runMp3, musicSized},
     {"linux", runLinuxSources, fileSized},
     {"rundown", runRundown, journalSized},
+    {"readings", runReadings, fileSized, true},
 }};
 
 struct Scratch {
     std::filesystem::path path;
     Scratch() {
+        // In memory where there is a tmpfs: a machine of a hundred files rewritten for each input is slow on
+        // a disk's file system, and the fuzzer's speed is its reach.
         std::error_code error;
-        std::string pattern = (std::filesystem::temp_directory_path(error) / "vexlin-fuzz-XXXXXX").string();
+        const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", error)
+                                               ? std::filesystem::path("/dev/shm")
+                                               : std::filesystem::temp_directory_path(error);
+        std::string pattern = (base / "vexlin-fuzz-XXXXXX").string();
         if (error || ::mkdtemp(pattern.data()) == nullptr) {
             throw std::runtime_error("cannot make a scratch directory");
         }

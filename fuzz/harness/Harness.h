@@ -17,6 +17,8 @@ namespace vexlin::fuzz {
 struct Outcome {
     bool refused = false;
     std::uint64_t bytesHeld = 0;
+    // A property the values read broke (a percent above 100, a "nan" in a text); empty when all held.
+    std::string violation = {};
 };
 
 struct Target {
@@ -25,6 +27,9 @@ struct Target {
     // The most a reader may keep for an input of this size: what the file holds, a constant factor of it, or
     // a fixed ceiling where the format lets a few bytes describe a large picture or a long tune.
     std::uint64_t (*budget)(std::size_t inputSize);
+    // Reads whatever it is given and checks what the values become: an input kept for breaking a property
+    // must now keep them all, rather than be refused.
+    bool checksProperties = false;
 };
 
 std::span<const Target> targets();
@@ -51,6 +56,7 @@ Outcome runAnimation(std::span<const std::uint8_t> input);
 Outcome runCharacter(std::span<const std::uint8_t> input);
 Outcome runMp3(std::span<const std::uint8_t> input);
 Outcome runLinuxSources(std::span<const std::uint8_t> input);
-Outcome runRundown(std::span<const std::uint8_t> input); // Journals.cpp
+Outcome runRundown(std::span<const std::uint8_t> input);  // Journals.cpp
+Outcome runReadings(std::span<const std::uint8_t> input); // Readings.cpp
 
 } // namespace vexlin::fuzz

@@ -21,6 +21,8 @@
 #include "ui/Dialogs.h"
 
 #include <QSocketNotifier>
+#include <QString>
+#include <QtGlobal>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -44,11 +46,25 @@ void endAfterLostDisplay() {
     }
 }
 
+// Qt's Wayland client ends the program with _exit when the compositor goes, past every exit handler; its
+// last word is a warning through the message handler, the one moment left to add ours.
+QtMessageHandler qtMessages = nullptr;
+
+void watchForLostCompositor(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    qtMessages(type, context, message);
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("The Wayland connection"))) {
+        endAfterLostDisplay();
+    }
+}
+
 // Set for the life of the application object; a normal end clears it before the exit handlers run.
 class DisplayWatch {
 public:
     DisplayWatch() {
         static const bool registered = std::atexit(endAfterLostDisplay) == 0;
+        if (qtMessages == nullptr) {
+            qtMessages = qInstallMessageHandler(watchForLostCompositor);
+        }
         displayInUse = registered;
     }
     ~DisplayWatch() { displayInUse = false; }
