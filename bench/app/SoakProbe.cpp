@@ -4,17 +4,28 @@
 // open file descriptors, threads, and the windows and pixmaps the program holds in the X server.
 //
 //   soak_probe [--minutes N] [--cycles N] [--full-tests N] [--reports N] [--memory-bound-mb N]
+//              [--print-every N]
 //
 // Defaults are the hour-long run (60 minutes, 200 cycles, 20 full tests, 20 reports); run it by hand on
 // the test desktop (scripts/headless-desktop.sh), from the source folder (it reads data/).  It prints the
-// figures and exits 1 when one of them grew past its bound: memory (the lowest reading of the run's second
-// half against the lowest of its first) by 5 MB or more, descriptors or threads
-// by more than two, X windows or pixmaps by more than four.  autotests/app runs a five-minute version.
+// figures (resident memory after every Nth cycle too, with --print-every) and exits 1 when one of them
+// grew past its bound: memory (the lowest reading of the run's second half against the lowest of its
+// first) by 5 MB or more, descriptors or threads by more than two, X windows or pixmaps by more than four.
+// autotests/app runs a five-minute version.
 //
-// Measured on 2026-12-10 (2 cores, Xvfb with llvmpipe, the hour-long defaults, a warm-up of one full test
-// then): resident 225.4 MB warm, 230.6 MB after cycle 20, 230.7 MB at the end; 25 descriptors, 14 threads,
-// 6 X windows and 11 pixmaps throughout.  The 5.2 MB before cycle 20 came with the second full test and
-// never again (140 kB over the last 180 cycles), which is why the warm-up now runs two.
+// Resident memory is read after malloc_trim(0), so that it counts what the program holds rather than what
+// the allocator keeps for reuse.  Untrimmed, it swung by about 5 MB between full tests (229.6, 234.8, 229.6,
+// 234.8 MB) and took one step of 5.2 MB early in an hour's run that never came again; trimmed, eight
+// minutes with four full tests stayed within 100 kB.
+//
+// Measured (2 cores, Xvfb with llvmpipe, the hour-long defaults, a libFuzzer run at the lowest priority on
+// the other core):
+//   2026-12-10, untrimmed, warm-up of one full test: 225.4 MB warm, 230.6 MB after cycle 20, 230.7 MB at
+//     the end; 25 descriptors, 14 threads, 6 X windows and 11 pixmaps throughout.
+//   2026-12-11, untrimmed, warm-up of two: 242.3 MB warm, lowest 240.5 MB in the first half, 245.7 MB
+//     from cycle 20 to the end (76 kB over the last 180 cycles); the lowest-reading check failed on that
+//     step (5.2 MB), which is what led to trimming.  25 descriptors, 15 threads, 6 X windows and 11 pixmaps
+//     throughout.
 #include "app/AboutForm.h"
 #include "app/Forms.h"
 #include "app/MainForm.h"
@@ -45,6 +56,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <malloc.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -69,7 +81,9 @@ long entriesIn(const char* folder) {
     return count;
 }
 
+// After the allocator has returned the free memory it keeps (see the head of this file).
 long residentKb() {
+    ::malloc_trim(0);
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
@@ -212,8 +226,8 @@ int main(int argc, char** argv) {
     const int cycles = std::max(1, argument(argc, argv, "--cycles", 200));
     const int fullTests = argument(argc, argv, "--full-tests", 20);
     const int reports = argument(argc, argv, "--reports", 20);
-    // The hour's bound; a short run, where the allocator's swings weigh more against what a leak can add
-    // in the time, may be given a wider one.
+    const int printEvery = argument(argc, argv, "--print-every", 0);
+    // The hour's bound, which the five-minute ctest keeps as well (it then catches only a gross leak).
     const long memoryBoundKb = 1024L * argument(argc, argv, "--memory-bound-mb", 5);
 
     std::setvbuf(stdout, nullptr, _IOLBF, 0); // figures are read while it runs
@@ -232,9 +246,7 @@ int main(int argc, char** argv) {
         MainForm->TabSheet2->Button9->click();
     }
 
-    // Warm-up: caches, fonts, the OpenGL driver and the report module are loaded, and the memory the
-    // allocator keeps for the next full test is taken, by two of everything (measured: the second full test
-    // still takes about 5 MB that later ones reuse).
+    // Warm-up: caches, fonts, the OpenGL driver and the report module are loaded by two of everything.
     for (int i = 0; i < 2; ++i) {
         openAndCloseEveryWindow();
         runFullTest();
@@ -243,10 +255,9 @@ int main(int argc, char** argv) {
     pause(1000);
     const Usage warm = measure();
     print("warm", warm);
-    // Resident memory after every cycle.  It swings by about 5 MB with what the allocator keeps at that
-    // moment (seen going up and down again between full tests), so one reading against another says
-    // little; a leak lifts the lowest reading, so the lowest of the run's second half is compared with
-    // the lowest of its first.
+    // Resident memory after every cycle.  A leak lifts the lowest reading, while a reading taken as a
+    // report's or a test's buffers are still held (the event loop not yet idle) does not, so the lowest
+    // of the run's second half is compared with the lowest of its first.
     std::vector<long> residentByCycle;
 
     QElapsedTimer elapsed;
@@ -270,6 +281,9 @@ int main(int argc, char** argv) {
             pause(static_cast<int>(due - elapsed.elapsed()));
         }
         residentByCycle.push_back(residentKb());
+        if (printEvery > 0 && cycle % printEvery == 0) {
+            std::printf("cycle %d resident %ld kB\n", cycle, residentByCycle.back());
+        }
         if (cycle % std::max(1, cycles / 10) == 0) {
             print(QString("cycle %1").arg(cycle).toUtf8().constData(), measure());
         }
