@@ -18,8 +18,8 @@
 // 234.8 MB) and took one step of 5.2 MB early in an hour's run that never came again; trimmed, eight
 // minutes with four full tests stayed within 100 kB.
 //
-// Measured (2 cores, Xvfb with llvmpipe, the hour-long defaults, a libFuzzer run at the lowest priority on
-// the other core):
+// Measured (2 cores, Xvfb with llvmpipe, the hour-long defaults; on 2026-12-11 a libFuzzer run at the
+// lowest priority beside it):
 //   2026-12-10, untrimmed, warm-up of one full test: 225.4 MB warm, 230.6 MB after cycle 20, 230.7 MB at
 //     the end; 25 descriptors, 14 threads, 6 X windows and 11 pixmaps throughout.
 //   2026-12-11, untrimmed, warm-up of two: 242.3 MB warm, lowest 240.5 MB in the first half, 245.7 MB
