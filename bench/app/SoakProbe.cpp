@@ -258,9 +258,9 @@ int main(int argc, char** argv) {
     pause(1000);
     const Usage warm = measure();
     print("warm", warm);
-    // Resident memory after every cycle.  A leak lifts the lowest reading, while a reading taken as a
-    // report's or a test's buffers are still held (the event loop not yet idle) does not, so the lowest
-    // of the run's second half is compared with the lowest of its first.
+    // Resident memory after every cycle.  A leak lifts even the lowest reading, while one high reading at
+    // an unlucky moment does not, so the lowest of the run's second half is compared with the lowest of
+    // its first.
     std::vector<long> residentByCycle;
 
     QElapsedTimer elapsed;
